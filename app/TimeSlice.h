@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <functional>
+#include <utility>
+
+// Long passes over a playlist hand control back to the window after each
+// slice of work (about 15 ms), not after every line: the window stays painted
+// and its counters move, and the pass pays for the event loop only a few dozen
+// times a second.
+class TimeSlice
+{
+public:
+    // Runs when a slice is used up; returns false when the pass must stop
+    // (the window is closing).
+    using Callback = std::function<bool()>;
+
+    static constexpr int defaultIntervalMs = 15;
+
+    explicit TimeSlice(Callback callback = {}, int intervalMs = defaultIntervalMs)
+        : m_callback(std::move(callback))
+        , m_intervalMs(intervalMs)
+    {
+        m_timer.start();
+    }
+
+    // Called once per unit of work (a line, a block); false means stop.
+    [[nodiscard]] bool next()
+    {
+        if (!m_callback || m_timer.elapsed() < m_intervalMs)
+            return true;
+        m_timer.restart();
+        return m_callback();
+    }
+
+    // Runs the callback now, e.g. once more at the end of a pass.
+    [[nodiscard]] bool flush()
+    {
+        m_timer.restart();
+        return !m_callback || m_callback();
+    }
+
+private:
+    Callback m_callback;
+    QElapsedTimer m_timer;
+    int m_intervalMs;
+};
