@@ -1,0 +1,204 @@
+#include "common/TestSupport.h"
+#include "encoding/InputMode.h"
+#include "intake/Normaliser.h"
+
+#include <QTest>
+
+using testsupport::hex;
+
+Q_DECLARE_METATYPE(InputMode)
+
+namespace {
+
+QByteArray normalise(Normaliser &normaliser, InputMode mode, const QByteArrayList &rawLines)
+{
+    QByteArray out;
+    normaliser.beginPass(mode);
+    for (const QByteArray &line : rawLines)
+        normaliser.normaliseLine(line, out);
+    normaliser.endPass();
+    return out;
+}
+
+QByteArray crlfLines(const QByteArrayList &lines)
+{
+    QByteArray out;
+    for (const QByteArray &line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+QByteArray marker(int n)
+{
+    return QByteArray(n, '\x01');
+}
+
+} // namespace
+
+class TestNormaliser : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void lines_data();
+    void lines();
+    void eightEqualNames();
+    void dupCountAndMarkerState();
+    void lastNameCarriesOverPasses_data();
+    void lastNameCarriesOverPasses();
+};
+
+void TestNormaliser::lines_data()
+{
+    QTest::addColumn<InputMode>("mode");
+    QTest::addColumn<QByteArrayList>("raw");
+    QTest::addColumn<QByteArrayList>("normalised");
+    QTest::addColumn<QString>("lastName");
+
+    for (InputMode mode : {InputMode::Utf8, InputMode::Ansi}) {
+        const char *m = mode == InputMode::Utf8 ? "utf8" : "ansi";
+        QTest::addRow("%s-typical", m)
+            << mode << QByteArrayList{"EXTM3U url-tvg=x", "EXTINF:-1,A", "EXTGRP:News", "http://a", "", "EXTVLCOPT:x=y"}
+            << QByteArrayList{"#EXTM3U url-tvg=x", "#EXTINF:-1,A", "EXTGRP:News", "http://a", "", "EXTVLCOPT:x=y"}
+            << QStringLiteral("A");
+        QTest::addRow("%s-header-and-entry", m) << mode << QByteArrayList{"EXTM3U EXTINF,X"}
+                                                << QByteArrayList{"##EXTM3U EXTINF,X"} << QStringLiteral("X");
+        QTest::addRow("%s-spaces-trimmed-first", m) << mode << QByteArrayList{"  EXTINF:-1,A  ", " \tx\t "}
+                                                    << QByteArrayList{"#EXTINF:-1,A", "\tx\t"} << QStringLiteral("A");
+        QTest::addRow("%s-spaces-after-comma-kept", m) << mode << QByteArrayList{"EXTINF:-1,  A"}
+                                                       << QByteArrayList{"#EXTINF:-1,  A"} << QStringLiteral("  A");
+        QTest::addRow("%s-lowercase-is-no-entry", m) << mode << QByteArrayList{"extinf:-1,A", "extm3u"}
+                                                     << QByteArrayList{"extinf:-1,A", "extm3u"} << QString();
+        QTest::addRow("%s-three-equal", m)
+            << mode << QByteArrayList{"EXTINF:-1,S", "u1", "EXTINF:-1,S", "u2", "EXTINF:-1,S", "u3", "EXTINF:-1,T", "EXTINF:-1,S"}
+            << QByteArrayList{"#EXTINF:-1,S", "u1", "#EXTINF:-1,S" + marker(1), "u2", "#EXTINF:-1,S" + marker(2), "u3",
+                              "#EXTINF:-1,T", "#EXTINF:-1,S"}
+            << QStringLiteral("S");
+        QTest::addRow("%s-equal-names-other-attributes", m)
+            << mode << QByteArrayList{"EXTINF:-1 a=1,S", "EXTINF:0 b=2,S"}
+            << QByteArrayList{"#EXTINF:-1 a=1,S", "#EXTINF:0 b=2,S" + marker(1)} << QStringLiteral("S");
+        QTest::addRow("%s-no-comma-whole-line-is-name", m)
+            << mode << QByteArrayList{"EXTINF:-1 x", "EXTINF:-1 x"}
+            << QByteArrayList{"#EXTINF:-1 x", "#EXTINF:-1 x" + marker(1)} << QStringLiteral("#EXTINF:-1 x");
+        // An empty name repeats the empty last name a new window starts with.
+        QTest::addRow("%s-ends-with-comma", m) << mode << QByteArrayList{"EXTINF:-1,", "EXTINF:-1,"}
+                                               << QByteArrayList{"#EXTINF:-1," + marker(2), "#EXTINF:-1," + marker(3)}
+                                               << QString();
+        QTest::addRow("%s-first-comma", m) << mode << QByteArrayList{"EXTINF:-1,a,b"} << QByteArrayList{"#EXTINF:-1,a,b"}
+                                           << QStringLiteral("a,b");
+        QTest::addRow("%s-bom-after-hash", m) << mode << QByteArrayList{hex("ef bb bf") + "EXTM3U"}
+                                              << QByteArrayList{"#" + hex("ef bb bf") + "EXTM3U"} << QString();
+        QTest::addRow("%s-url-with-entry-tag", m) << mode << QByteArrayList{"http://x/EXTINF,y"}
+                                                  << QByteArrayList{"#http://x/EXTINF,y"} << QStringLiteral("y");
+    }
+
+    // Спорт in UTF-8 and in Windows-1251
+    const QByteArray sportUtf8 = hex("d0 a1 d0 bf d0 be d1 80 d1 82");
+    const QByteArray sportAnsi = hex("d1 ef ee f0 f2");
+    QTest::addRow("utf8-decoded-name") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1," + sportUtf8}
+                                       << QByteArrayList{"#EXTINF:-1," + sportUtf8} << QStringLiteral("Спорт");
+    QTest::addRow("ansi-utf8-bytes-as-characters") << InputMode::Ansi << QByteArrayList{"EXTINF:-1," + sportUtf8}
+                                                   << QByteArrayList{"#EXTINF:-1," + sportUtf8}
+                                                   << QStringLiteral("РЎРїРѕСЂС‚");
+    QTest::addRow("ansi-windows-1251") << InputMode::Ansi << QByteArrayList{"EXTINF:-1," + sportAnsi}
+                                       << QByteArrayList{"#EXTINF:-1," + sportAnsi} << QStringLiteral("Спорт");
+    QTest::addRow("utf8-windows-1251-bytes-replaced")
+        << InputMode::Utf8 << QByteArrayList{"EXTINF:-1," + sportAnsi}
+        << QByteArrayList{"#EXTINF:-1," + QByteArray("\xEF\xBF\xBD").repeated(5)} << QString(5, QChar(0xFFFD));
+    QTest::addRow("utf8-cut-at-zero-byte") << InputMode::Utf8 << QByteArrayList{QByteArray("EXTINF:-1,A\0B", 13), QByteArray("x\0EXTINF:-1,C", 13)}
+                                           << QByteArrayList{"#EXTINF:-1,A", "x"} << QStringLiteral("A");
+    QTest::addRow("ansi-zero-byte-kept") << InputMode::Ansi << QByteArrayList{QByteArray("x\0EXTINF:-1,C ", 14)}
+                                         << QByteArrayList{QByteArray("#x\0EXTINF:-1,C", 14)} << QStringLiteral("C");
+    QTest::addRow("utf8-trailing-ill-formed-then-spaces")
+        << InputMode::Utf8 << QByteArrayList{hex("45 58 54 49 4e 46 2c d0 20 20")}
+        << QByteArrayList{hex("23 45 58 54 49 4e 46 2c ef bf bd")} << QString(QChar(0xFFFD));
+}
+
+void TestNormaliser::lines()
+{
+    QFETCH(InputMode, mode);
+    QFETCH(QByteArrayList, raw);
+    QFETCH(QByteArrayList, normalised);
+    QFETCH(QString, lastName);
+    Normaliser normaliser;
+    QCOMPARE(normalise(normaliser, mode, raw), crlfLines(normalised));
+    QCOMPARE(normaliser.lastChannelName(), lastName);
+}
+
+void TestNormaliser::eightEqualNames()
+{
+    QByteArrayList raw;
+    for (int i = 0; i < 8; ++i)
+        raw << "EXTINF:-1,Same" << "http://u";
+    Normaliser normaliser;
+    const QByteArrayList out = normalise(normaliser, InputMode::Utf8, raw).split('\n');
+    const int expected[] = {0, 1, 2, 3, 4, 5, 6, 6};
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(out[2 * i], "#EXTINF:-1,Same" + marker(expected[i]) + "\r");
+}
+
+void TestNormaliser::dupCountAndMarkerState()
+{
+    Normaliser normaliser;
+    QByteArray out;
+    normaliser.beginPass(InputMode::Utf8);
+    QCOMPARE(normaliser.dupCount(), 0);
+    normaliser.normaliseLine("EXTINF:-1,A", out);
+    QCOMPARE(normaliser.dupCount(), -1);
+    normaliser.normaliseLine("EXTINF:-1,A", out);
+    QCOMPARE(normaliser.dupCount(), 0);
+    QCOMPARE(normaliser.dupMarker(), marker(1));
+    for (int i = 0; i < 7; ++i)
+        normaliser.normaliseLine("EXTINF:-1,A", out);
+    QCOMPARE(normaliser.dupCount(), 7);
+    QCOMPARE(normaliser.dupMarker(), marker(6));
+    normaliser.endPass();
+    normaliser.beginPass(InputMode::Utf8);
+    QCOMPARE(normaliser.dupCount(), 0);
+    QCOMPARE(normaliser.dupMarker(), marker(6)); // kept until the next marker is built
+}
+
+void TestNormaliser::lastNameCarriesOverPasses_data()
+{
+    QTest::addColumn<InputMode>("firstMode");
+    QTest::addColumn<QByteArrayList>("first");
+    QTest::addColumn<InputMode>("secondMode");
+    QTest::addColumn<QByteArrayList>("second");
+    QTest::addColumn<QByteArray>("secondFirstLine");
+
+    const QByteArray sportUtf8 = hex("d0 a1 d0 bf d0 be d1 80 d1 82");
+    const QByteArray sportAnsi = hex("d1 ef ee f0 f2");
+    // dupCount starts at 0 in every pass, so a repeat of the previous pass's
+    // last name is the second repeat already: two markers.
+    QTest::addRow("same-mode") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1,B", "EXTINF:-1,A"} << InputMode::Utf8
+                               << QByteArrayList{"EXTINF:-1,A"} << "#EXTINF:-1,A" + marker(2);
+    QTest::addRow("other-first-name") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1,A"} << InputMode::Utf8
+                                      << QByteArrayList{"EXTINF:-1,B"} << QByteArray("#EXTINF:-1,B");
+    QTest::addRow("texts-compared-across-modes") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1," + sportUtf8}
+                                                 << InputMode::Ansi << QByteArrayList{"EXTINF:-1," + sportAnsi}
+                                                 << "#EXTINF:-1," + sportAnsi + marker(2);
+    QTest::addRow("same-bytes-other-text") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1," + sportUtf8}
+                                           << InputMode::Ansi << QByteArrayList{"EXTINF:-1," + sportUtf8}
+                                           << "#EXTINF:-1," + sportUtf8;
+    QTest::addRow("name-without-ansi-form") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1," + hex("e4 b8 ad")}
+                                            << InputMode::Ansi << QByteArrayList{"EXTINF:-1,?"}
+                                            << QByteArray("#EXTINF:-1,?");
+    QTest::addRow("no-entry-in-between-keeps-name") << InputMode::Utf8 << QByteArrayList{"EXTINF:-1,A"} << InputMode::Utf8
+                                                    << QByteArrayList{"http://x", "EXTINF:-1,A"}
+                                                    << QByteArray("http://x");
+}
+
+void TestNormaliser::lastNameCarriesOverPasses()
+{
+    QFETCH(InputMode, firstMode);
+    QFETCH(QByteArrayList, first);
+    QFETCH(InputMode, secondMode);
+    QFETCH(QByteArrayList, second);
+    QFETCH(QByteArray, secondFirstLine);
+    Normaliser normaliser;
+    (void)normalise(normaliser, firstMode, first);
+    const QByteArray out = normalise(normaliser, secondMode, second);
+    QCOMPARE(out.left(out.indexOf("\r\n")), secondFirstLine);
+}
+
+QTEST_GUILESS_MAIN(TestNormaliser)
+#include "tst_normaliser.moc"
