@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QCursor>
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+// The program's pictures, painted at run time so that no image files ship
+// with it.
+namespace artwork {
+
+// The pointing hand over clickable pictures and links: 32 x 32, black outline
+// on white, hot spot at the fingertip (5, 0).
+[[nodiscard]] QCursor handCursor();
+
+// The window icon: a television set showing a playlist; 16, 24, 32 and 48
+// pixels square.
+[[nodiscard]] QIcon programIcon();
+
+// The same set at 48 x 48 for the about window, drawn inside the middle 44
+// rows so that a picture box 44 pixels high shows all of it.
+[[nodiscard]] QPixmap programPicture();
+
+// The main window's two logos on its black background: the playlist site's
+// (left) and the author's (right).
+[[nodiscard]] QPixmap playlistSiteLogo(QSize size);
+[[nodiscard]] QPixmap authorLogo(QSize size);
+
+// The fix window's icon: a script sheet with a check mark; 16, 24 and 32
+// pixels square.
+[[nodiscard]] QIcon fixIcon();
+
+} // namespace artwork
