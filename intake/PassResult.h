@@ -10,6 +10,7 @@ struct PassResult
     enum class Status {
         Done,
         Stopped, // the window is closing
+        NoPlaylist, // a working file is missing: nothing is loaded
         Failed,
     };
 
@@ -18,6 +19,7 @@ struct PassResult
 
     [[nodiscard]] static PassResult done() { return {}; }
     [[nodiscard]] static PassResult stopped() { return {Status::Stopped, std::nullopt}; }
+    [[nodiscard]] static PassResult noPlaylist() { return {Status::NoPlaylist, std::nullopt}; }
     [[nodiscard]] static PassResult failed(FileFailure f) { return {Status::Failed, std::move(f)}; }
 
     [[nodiscard]] bool ok() const { return status == Status::Done; }
