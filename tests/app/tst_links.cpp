@@ -1,4 +1,7 @@
 #include "app/Links.h"
+#include "common/WindowDriver.h"
+
+#include <QAction>
 
 #include <QDesktopServices>
 #include <QTest>
@@ -22,6 +25,8 @@ private Q_SLOTS:
     void cleanup();
     void opensItsPage_data();
     void opensItsPage();
+    void mainWindowEntries_data();
+    void mainWindowEntries();
 
 private:
     UrlRecorder m_browser;
@@ -60,6 +65,36 @@ void TestLinks::opensItsPage()
     QCOMPARE(linkAddress(link), address);
     openLink(link);
     QCOMPARE(m_browser.urls, QList<QUrl>{address});
+}
+
+void TestLinks::mainWindowEntries_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QUrl>("address");
+
+    QTest::addRow("A4") << "A4" << QUrl("https://author.example/");
+    QTest::addRow("A6") << "A6" << QUrl("https://author.example/gameprograms");
+    QTest::addRow("A7") << "A7" << QUrl("https://author.example/programs");
+    QTest::addRow("A11") << "A11" << QUrl("https://brovane.example/");
+    QTest::addRow("A12") << "A12" << QUrl("https://brovane.example/iptv");
+    QTest::addRow("razban") << "razban" << QUrl("https://brovane.example/unblock");
+    QTest::addRow("Image1") << "Image1" << QUrl("https://brovane.example/");
+    QTest::addRow("Image2") << "Image2" << QUrl("https://author.example/");
+}
+
+void TestLinks::mainWindowEntries()
+{
+    QFETCH(QString, control);
+    QFETCH(QUrl, address);
+    WindowDriver driver;
+    driver.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
+    if (auto action = driver.window().findChild<QAction *>(control))
+        action->trigger();
+    else
+        QTest::mouseClick(driver.control(qPrintable(control)), Qt::LeftButton);
+    QCOMPARE(m_browser.urls, QList<QUrl>{address});
+    QCOMPARE(driver.takeMessages(), QStringList());
 }
 
 QTEST_MAIN(TestLinks)
