@@ -199,7 +199,7 @@ void TestForm2::controls_data()
         QTest::addRow("%s", name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << QString::fromLatin1(className)
                                   << place << text << family << size << colour << filled;
     };
-    row("Picture1", "", "QWidget", twips::rect(0, 0, 4560, 3000), {}, sans, 8, black, true);
+    row("Picture1", "Form2", "QWidget", twips::rect(0, 0, 4560, 3000), {}, sans, 8, black, true);
     row("Frame1", "Picture1", "QFrame", twips::rect(150, 75, 4290, 2610), {}, sans, 8, black, true);
     row("Picture2", "Frame1", "QLabel", twips::rect(120, 195, 735, 660), {}, sans, 8, black, true);
     row("Label1", "Frame1", "QLabel", twips::rect(975, 285, 3135, 255), "Программа Kelvaro предназначена", sans, 8, black, true);

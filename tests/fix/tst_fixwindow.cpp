@@ -117,7 +117,7 @@ void TestFixWindow::controls_data()
     QTest::addColumn<QString>("className");
     QTest::addColumn<QRect>("place");
 
-    QTest::addRow("Frame1") << "Frame1" << "" << "QFrame" << twips::rect(210, 150, 6810, 4590);
+    QTest::addRow("Frame1") << "Frame1" << "Form3" << "QFrame" << twips::rect(210, 150, 6810, 4590);
     QTest::addRow("Picture1") << "Picture1" << "Frame1" << "QWidget" << twips::rect(1230, 3555, 4470, 855);
     QTest::addRow("Command1") << "Command1" << "Picture1" << "QPushButton" << twips::rect(435, 240, 3390, 495);
 }

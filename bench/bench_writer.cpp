@@ -1,0 +1,165 @@
+// Times savePlaylist on generated playlists: every channel name of the file,
+// in file order, is an item. Each case runs in a child process so that its
+// peak memory is its own.
+//
+//   bench_writer [FOLDER]   FOLDER: where the bench playlists are, or are made
+
+#include "app/TimeSlice.h"
+#include "encoding/Ansi.h"
+#include "encoding/Utf8.h"
+#include "writer/PlaylistSave.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int runs = 5;
+
+// The loader's rules, reduced to what a clean playlist needs.
+QByteArray normalisedCopy(const QByteArray &playlist)
+{
+    QByteArray out;
+    out.reserve(playlist.size() + playlist.size() / 8);
+    QByteArray lastName;
+    int repeats = 0;
+    for (QByteArray line : playlist.split('\n')) {
+        line.replace("\r", "").replace("#", "").replace('[', '(').replace(']', ')');
+        line = line.trimmed();
+        if (line.contains("EXTM3U"))
+            line.prepend('#');
+        if (line.contains("EXTINF")) {
+            line.prepend('#');
+            const QByteArray name = line.mid(line.indexOf(',') + 1);
+            repeats = name == lastName ? repeats + 1 : 0;
+            lastName = name;
+            line.append(QByteArray(std::min(repeats, 6), '\x01'));
+        }
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+QStringList channelNames(const QByteArray &copy, InputMode mode)
+{
+    QStringList names;
+    for (const QByteArray &line : copy.split('\n')) {
+        if (!line.contains("EXTINF") || line.contains("EXTM3U"))
+            continue;
+        const QByteArray name = line.mid(line.indexOf(',') + 1).chopped(1);
+        names.append(mode == InputMode::Utf8 ? utf8::toUtf16(utf8::beforeNul(name)) : ansi::toUtf16(name));
+    }
+    return names;
+}
+
+QByteArray statusValue(const char *key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return "?";
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).simplified();
+    }
+    return "?";
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int runCase(const QString &playlistPath, InputMode mode)
+{
+    QTemporaryDir work;
+    const QString copyPath = work.filePath(QStringLiteral("temp.kelv"));
+    QStringList items;
+    {
+        QFile in(playlistPath);
+        if (!in.open(QIODevice::ReadOnly))
+            return 1;
+        const QByteArray copy = normalisedCopy(in.readAll());
+        QFile out(copyPath);
+        if (!out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size())
+            return 1;
+        items = channelNames(copy, mode);
+    }
+    const QByteArray rssBefore = statusValue("VmRSS:");
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5"); // restarts the peak count
+
+    const QString folder = work.filePath(QStringLiteral("program"));
+    QDir().mkpath(folder);
+    std::vector<double> fresh, rotating;
+    qint64 outputSize = 0;
+    for (int i = 0; i < 2 * runs; ++i) {
+        const bool rotate = i >= runs;
+        if (!rotate) {
+            QFile::remove(playlistOutputPath(folder, QStringLiteral("m3u")));
+            QFile::remove(playlistBackupPath(folder, QStringLiteral("m3u")));
+        }
+        TimeSlice slice;
+        QElapsedTimer timer;
+        timer.start();
+        const SaveOutcome outcome = savePlaylist(folder, QStringLiteral("m3u"), copyPath, items, mode, slice);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        if (outcome.status != SaveOutcome::Status::Saved) {
+            std::fprintf(stderr, "save failed: %s\n", qPrintable(outcome.failure ? outcome.failure->message() : QString()));
+            return 1;
+        }
+        (rotate ? rotating : fresh).push_back(seconds);
+        outputSize = QFileInfo(playlistOutputPath(folder, QStringLiteral("m3u"))).size();
+    }
+    std::printf("%-24s %-5s items %6lld  out %5.1f MB  save %6.1f ms  with backup %6.1f ms  "
+                "RSS before %s, peak %s\n",
+                qPrintable(QFileInfo(playlistPath).fileName()), mode == InputMode::Utf8 ? "UTF-8" : "ANSI",
+                qlonglong(items.size()), double(outputSize) / 1e6, 1e3 * median(fresh), 1e3 * median(rotating),
+                rssBefore.constData(), statusValue("VmHWM:").constData());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--case"))
+        return runCase(args[2], args[3] == QLatin1String("ansi") ? InputMode::Ansi : InputMode::Utf8);
+
+    QTemporaryDir made;
+    const QString folder = args.size() > 1 ? args[1] : made.path();
+    if (!QFileInfo::exists(folder + QStringLiteral("/bench-100000.m3u"))) {
+        const int rc = QProcess::execute(QStringLiteral("python3"),
+                                         {QStringLiteral(KELVARO_BENCH_SCRIPT), folder});
+        if (rc != 0)
+            return 1;
+    }
+    const QList<QPair<QString, QString>> cases = {
+        {QStringLiteral("bench-10000.m3u"), QStringLiteral("utf8")},
+        {QStringLiteral("bench-100000.m3u"), QStringLiteral("utf8")},
+        {QStringLiteral("bench-10000-dups.m3u"), QStringLiteral("utf8")},
+        {QStringLiteral("bench-100000-dups.m3u"), QStringLiteral("utf8")},
+        {QStringLiteral("bench-10000.cp1251.m3u"), QStringLiteral("ansi")},
+        {QStringLiteral("bench-100000.cp1251.m3u"), QStringLiteral("ansi")},
+    };
+    for (const auto &[file, mode] : cases) {
+        std::fflush(stdout);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(app.applicationFilePath(), {QStringLiteral("--case"), folder + u'/' + file, mode});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0)
+            std::printf("%s: failed\n", qPrintable(file));
+    }
+    return 0;
+}

@@ -1,0 +1,67 @@
+#include "WriterTestSupport.h"
+
+#include "app/TimeSlice.h"
+
+#include <QBuffer>
+#include <QDebug>
+
+namespace writertest {
+
+QByteArray crlfLines(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines)
+        out += line.toUtf8() + "\r\n";
+    return out;
+}
+
+FastResult writeFast(QByteArrayView copy, InputMode mode, const QStringList &items, qsizetype chunkBytes)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    TimeSlice slice;
+    PlaylistWriter writer(copy, mode, chunkBytes);
+    const PlaylistWriter::Outcome outcome = writer.write(items, buffer, slice);
+    return {outcome, buffer.data()};
+}
+
+bool sameOutput(const QByteArray &actual, const QByteArray &expected, const QString &context)
+{
+    if (actual == expected)
+        return true;
+    qsizetype at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    // From the start of the line before the first difference.
+    qsizetype from = actual.lastIndexOf('\n', at - 1);
+    from = from <= 0 ? 0 : actual.lastIndexOf('\n', from - 1) + 1;
+    qWarning().noquote() << context;
+    qWarning().noquote() << "outputs differ at byte" << at << "of" << actual.size() << "(actual) and"
+                         << expected.size() << "(expected)";
+    qWarning() << "actual:  " << actual.mid(from, at - from + 120);
+    qWarning() << "expected:" << expected.mid(from, at - from + 120);
+    return false;
+}
+
+FailingDevice::FailingDevice(qint64 acceptedBytes, qint64 bytesPerCall)
+    : m_accepted(acceptedBytes)
+    , m_perCall(bytesPerCall)
+{
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 FailingDevice::writeData(const char *data, qint64 size)
+{
+    const qint64 room = m_accepted - m_received.size();
+    if (room <= 0) {
+        setErrorString(QStringLiteral("device full"));
+        return -1;
+    }
+    qint64 n = std::min(size, room);
+    if (m_perCall > 0)
+        n = std::min(n, m_perCall);
+    m_received.append(data, n);
+    return n;
+}
+
+} // namespace writertest

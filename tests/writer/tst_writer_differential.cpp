@@ -1,0 +1,328 @@
+#include "ReferenceWriter.h"
+#include "WriterTestSupport.h"
+
+#include "common/TestSupport.h"
+#include "encoding/Ansi.h"
+#include "encoding/LineCodec.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+
+using Outcome = PlaylistWriter::Outcome;
+
+Q_DECLARE_METATYPE(InputMode)
+
+namespace {
+
+// The text of each channel entry after its first comma (the whole line when
+// it has none), as the lists show it in the mode.
+QStringList channelNames(QByteArrayView copy, InputMode mode)
+{
+    LineCodec codec;
+    QStringList names;
+    for (const QByteArray &bytes : reference::splitLines(copy)) {
+        if (bytes.contains("EXTM3U"))
+            continue;
+        const QString line = mode == InputMode::Utf8 ? codec.DecodeUTF8(bytes) : ansi::toUtf16(bytes);
+        if (line.contains(QLatin1String("EXTINF")))
+            names.append(line.mid(line.indexOf(u',') + 1));
+    }
+    return names;
+}
+
+// Enough of the loader's rules to make a normalised copy of a real playlist:
+// directives lose their "#", brackets become parentheses, spaces are trimmed,
+// header lines and channel entries get "#" back, and consecutive entries with
+// the same name get duplicate markers.
+QByteArray simpleNormalisedCopy(const QByteArray &playlist)
+{
+    QByteArray out;
+    QByteArray lastName;
+    int repeats = 0;
+    for (QByteArray line : playlist.split('\n')) {
+        line.replace("\r", "").replace("#", "").replace('[', '(').replace(']', ')');
+        while (line.startsWith(' '))
+            line.remove(0, 1);
+        while (line.endsWith(' '))
+            line.chop(1);
+        if (line.contains("EXTM3U"))
+            line.prepend('#');
+        if (line.contains("EXTINF")) {
+            line.prepend('#');
+            const QByteArray name = line.mid(line.indexOf(',') + 1);
+            repeats = name == lastName ? repeats + 1 : 0;
+            lastName = name;
+            line.append(QByteArray(std::min(repeats, 6), '\x01'));
+        }
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+// Random normalised copies made of the shapes the writer meets, and of the
+// odd ones: shared name suffixes, wildcards and markers in names, group and
+// option lines, broken group attributes, header lines where entries stand,
+// zero bytes and broken UTF-8.
+class CopyGenerator
+{
+public:
+    explicit CopyGenerator(quint32 seed)
+        : m_rng(seed)
+    {
+    }
+
+    QByteArray copy()
+    {
+        const bool windows1251 = chance(20);
+        const int lineCount = int(m_rng.bounded(40));
+        QByteArray out;
+        for (int i = 0; i < lineCount; ++i) {
+            const QByteArray line = i == 0 ? firstLine() : anyLine();
+            out += (windows1251 ? recode(line) : line) + "\r\n";
+        }
+        if (lineCount > 0 && chance(10))
+            out.chop(2);
+        return out;
+    }
+
+    QStringList items(const QStringList &names)
+    {
+        QStringList items;
+        const int count = int(m_rng.bounded(12));
+        for (int i = 0; i < count; ++i) {
+            if (!items.isEmpty() && chance(15))
+                items.append(pick(items));
+            else if (!names.isEmpty() && chance(70))
+                items.append(mutate(pick(names)));
+            else
+                items.append(QString::fromUtf8(name()));
+        }
+        return items;
+    }
+
+private:
+    bool chance(int percent) { return int(m_rng.bounded(100)) < percent; }
+
+    template<typename T>
+    T pick(const QList<T> &list)
+    {
+        return list[qsizetype(m_rng.bounded(quint32(list.size())))];
+    }
+
+    QByteArray name()
+    {
+        static const QList<QByteArray> pieces = {
+            "A", "B", "1", " HD", "ТВ", "НТВ", "Спорт", "Кино", "?", "*", "ё", "\xF0\x9F\x98\x80", ",",
+        };
+        QByteArray n;
+        for (int i = int(m_rng.bounded(1, 4)); i > 0; --i)
+            n += pick(pieces);
+        if (chance(20))
+            n += QByteArray(int(m_rng.bounded(1, 7)), '\x01');
+        return n;
+    }
+
+    QByteArray junk()
+    {
+        static const QByteArray bytes("\x00\x01\x80\x98\xC0\xD0\x9F\xE2\x84\xED\xA0\xF0\xFF" "A, EXTINF?", 23);
+        QByteArray j;
+        for (int i = int(m_rng.bounded(1, 6)); i > 0; --i)
+            j += bytes[qsizetype(m_rng.bounded(quint32(bytes.size())))];
+        return j;
+    }
+
+    QByteArray entry()
+    {
+        static const QList<QByteArray> attributes = {
+            "", "", " tvg-id=5", " group-title=G", " tvg-id=1 group-title=Кино tvg-logo=k",
+            " group-title=\"A,B\"", ";group-title=G", " group-title=A group-title=B", " \x01group-title=G",
+        };
+        QByteArray line = "#EXTINF:-1" + pick(attributes);
+        if (chance(5))
+            line += " EXTGRP";
+        if (chance(3))
+            line += "EXTM3U";
+        switch (m_rng.bounded(10)) {
+        case 0: // no comma
+            return line + " " + name();
+        case 1: // comma before the attribute
+            return "#EXTINF:-1," + name() + pick(attributes);
+        case 2:
+            return line + "," + junk() + name();
+        default:
+            return line + "," + name();
+        }
+    }
+
+    QByteArray firstLine()
+    {
+        switch (m_rng.bounded(8)) {
+        case 0:
+            return "#EXTM3U url-tvg=\"http://e.example/x.xml\" group-title=G,x";
+        case 1:
+            return "#\xEF\xBB\xBF" "EXTM3U";
+        case 2:
+            return "";
+        case 3:
+            return anyLine();
+        default:
+            return "#EXTM3U";
+        }
+    }
+
+    QByteArray anyLine()
+    {
+        const quint32 kind = m_rng.bounded(100);
+        if (kind < 35)
+            return entry();
+        if (kind < 60)
+            return "http://u.example/" + QByteArray::number(m_rng.bounded(1000));
+        if (kind < 70)
+            return "EXTGRP:" + pick(QList<QByteArray>{"G", "Кино", "G group-title=X,Y"});
+        if (kind < 76)
+            return "EXTVLCOPT:http-referrer=x";
+        if (kind < 82)
+            return "";
+        if (kind < 86)
+            return "#EXTM3U x-tvg-url=y";
+        if (kind < 92)
+            return junk();
+        return "text group-title=G,after" + name();
+    }
+
+    // The same line in Windows-1251, where the file holds it so.
+    static QByteArray recode(const QByteArray &utf8Line)
+    {
+        return ansi::fromUtf16(QString::fromUtf8(utf8Line));
+    }
+
+    QRandomGenerator m_rng;
+
+    QString mutate(QString item)
+    {
+        switch (m_rng.bounded(8)) {
+        case 0:
+            if (!item.isEmpty())
+                item[qsizetype(m_rng.bounded(quint32(item.size())))] = u'?';
+            return item;
+        case 1:
+            return item.insert(qsizetype(m_rng.bounded(quint32(item.size() + 1))), u'*');
+        case 2:
+            return item.mid(qsizetype(m_rng.bounded(quint32(item.size() + 1))));
+        case 3:
+            return item + QChar(1);
+        default:
+            return item;
+        }
+    }
+};
+
+bool compareWithReference(const QByteArray &copy, InputMode mode, const QStringList &items, qsizetype chunk,
+                          const QString &context)
+{
+    const writertest::FastResult fast = writertest::writeFast(copy, mode, items, chunk);
+    if (fast.outcome != Outcome::Written) {
+        qWarning().noquote() << context << "did not write";
+        return false;
+    }
+    const QByteArray expected = reference::writePlaylist(copy, mode, items);
+    if (writertest::sameOutput(fast.bytes, expected, context))
+        return true;
+    qWarning() << "mode" << (mode == InputMode::Utf8 ? "UTF-8" : "ANSI") << "chunk" << chunk;
+    // A generated copy is small enough to show whole; a real one is not.
+    const QList<QByteArray> lines = reference::splitLines(copy);
+    if (lines.size() <= 60) {
+        qWarning() << "items" << items;
+        for (const QByteArray &line : lines)
+            qWarning() << "  line" << line;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestWriterDifferential : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void generatedCopies_data();
+    void generatedCopies();
+    void realPlaylists_data();
+    void realPlaylists();
+};
+
+void TestWriterDifferential::generatedCopies_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("cases");
+
+    for (quint32 seed = 1; seed <= 8; ++seed)
+        QTest::addRow("seed-%u", seed) << seed << 1000;
+}
+
+void TestWriterDifferential::generatedCopies()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, cases);
+
+    CopyGenerator generator(seed);
+    QRandomGenerator chunks(seed);
+    for (int i = 0; i < cases; ++i) {
+        const QByteArray copy = generator.copy();
+        for (const InputMode mode : {InputMode::Utf8, InputMode::Ansi}) {
+            const QStringList items = generator.items(channelNames(copy, mode));
+            const qsizetype chunk = chunks.bounded(4) == 0 ? qsizetype(chunks.bounded(1, 64))
+                                                           : PlaylistWriter::defaultChunkBytes;
+            if (!compareWithReference(copy, mode, items, chunk, QStringLiteral("seed %1 case %2").arg(seed).arg(i)))
+                QFAIL("the writer and the reference disagree");
+        }
+    }
+}
+
+void TestWriterDifferential::realPlaylists_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<InputMode>("mode");
+    QTest::addColumn<bool>("toWindows1251"); // characters it lacks become "?"
+    QTest::addColumn<int>("itemCount");      // -1: every name
+
+    QTest::addRow("iptv-org-ru") << "iptv-org_ru.m3u" << InputMode::Utf8 << false << -1;
+    QTest::addRow("iptv-org-ru-read-as-ansi") << "iptv-org_ru.m3u" << InputMode::Ansi << false << -1;
+    QTest::addRow("smolnp-extgrp") << "smolnp_IPTVru_extgrp.m3u" << InputMode::Utf8 << false << -1;
+    QTest::addRow("smolnp-extgrp-windows-1251") << "smolnp_IPTVru_extgrp.cp1251.m3u" << InputMode::Ansi << false << -1;
+    QTest::addRow("smolnp-extgrp-windows-1251-read-as-utf8")
+        << "smolnp_IPTVru_extgrp.cp1251.m3u" << InputMode::Utf8 << false << -1;
+    QTest::addRow("smolnp-bom-crlf") << "smolnp_film_d-tv_bom_crlf.m3u" << InputMode::Utf8 << false << -1;
+    QTest::addRow("free-tv") << "free-tv_playlist.m3u8" << InputMode::Utf8 << false << -1;
+    QTest::addRow("iptv-org-all-sample") << "iptv-org_all.m3u" << InputMode::Utf8 << false << 300;
+    // Names with "?" from the conversion are items with wildcards.
+    QTest::addRow("iptv-org-all-windows-1251-sample") << "iptv-org_all.m3u" << InputMode::Ansi << true << 600;
+}
+
+void TestWriterDifferential::realPlaylists()
+{
+    QFETCH(QString, file);
+    QFETCH(InputMode, mode);
+    QFETCH(bool, toWindows1251);
+    QFETCH(int, itemCount);
+
+    QFile f(testsupport::playlistPath(file));
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.errorString()));
+    QByteArray playlist = f.readAll();
+    if (toWindows1251)
+        playlist = ansi::fromUtf16(QString::fromUtf8(playlist));
+    const QByteArray copy = simpleNormalisedCopy(playlist);
+    QStringList items = channelNames(copy, mode);
+    QVERIFY(items.size() > 100);
+    QRandomGenerator rng(42);
+    std::shuffle(items.begin(), items.end(), rng);
+    if (itemCount >= 0)
+        items = items.first(itemCount);
+    QVERIFY(compareWithReference(copy, mode, items, PlaylistWriter::defaultChunkBytes, file));
+}
+
+QTEST_GUILESS_MAIN(TestWriterDifferential)
+#include "tst_writer_differential.moc"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+class QIODevice;
+
+// Collects written lines and hands them to a device in large chunks. Pieces
+// that follow each other in memory (consecutive lines taken unchanged from
+// the input) are joined before they are copied. After a failed write nothing
+// more is written and failed() stays true; the reason is the device's
+// errorString().
+class ChunkedOutput
+{
+public:
+    ChunkedOutput(QIODevice &device, qsizetype chunkBytes);
+
+    // The bytes must stay valid until the next append() or finish().
+    void append(QByteArrayView bytes);
+    // Writes what is left. False when a write failed, now or before.
+    [[nodiscard]] bool finish();
+    [[nodiscard]] bool failed() const { return m_failed; }
+
+private:
+    void takePending();
+    void flushBuffer();
+    void writeToDevice(const char *data, qsizetype size);
+
+    QIODevice &m_device;
+    const qsizetype m_chunkBytes;
+    QByteArray m_buffer;
+    const char *m_pending = nullptr;
+    qsizetype m_pendingSize = 0;
+    bool m_failed = false;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "encoding/InputMode.h"
+
+#include <QByteArrayView>
+#include <QStringList>
+
+#include <memory>
+
+class EntryIndex;
+class LineTable;
+class QIODevice;
+class TimeSlice;
+
+// Writes the new playlist from the normalised copy: the copy's first line as
+// the header, then for each item of the new list, in order, the runs of the
+// channel entries that end with the item (a run being the entry and the line
+// after it, or the two lines after it when the next one is a group line or
+// another entry; group lines are never written, group attributes are cut,
+// duplicate markers removed, every line UTF-8 with CR LF). Nothing at all is
+// written for an empty list.
+//
+// The output is byte for byte what scanning the whole copy once per item
+// gives, but the copy is read once: its lines are indexed on the first write,
+// and each item costs a lookup plus the bytes it writes.
+class PlaylistWriter
+{
+public:
+    enum class Outcome {
+        Written,
+        WriteFailed, // the device's errorString() tells why
+        Stopped,     // the time slice asked to stop
+    };
+
+    static constexpr qsizetype defaultChunkBytes = qsizetype(4) << 20;
+
+    // The copy's bytes must outlive the writer.
+    PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode,
+                   qsizetype chunkBytes = defaultChunkBytes);
+    ~PlaylistWriter();
+    PlaylistWriter(const PlaylistWriter &) = delete;
+    PlaylistWriter &operator=(const PlaylistWriter &) = delete;
+
+    [[nodiscard]] Outcome write(const QStringList &items, QIODevice &out, TimeSlice &slice);
+
+private:
+    [[nodiscard]] bool prepare(TimeSlice &slice);
+
+    QByteArrayView m_copy;
+    InputMode m_mode;
+    qsizetype m_chunkBytes;
+    std::unique_ptr<LineTable> m_lines;
+    std::unique_ptr<EntryIndex> m_index;
+};
