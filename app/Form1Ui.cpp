@@ -6,6 +6,7 @@
 #include "app/Palettes.h"
 #include "app/Twips.h"
 #include "channels/ChannelListModel.h"
+#include "channels/ChannelListView.h"
 #include "channels/NewListView.h"
 #include "channels/SelectAllBox.h"
 #include "channels/TickDelegate.h"
@@ -95,12 +96,6 @@ void fitText(QLabel *label)
 void setupListView(QListView *view, ChannelListModel *model)
 {
     view->setModel(model);
-    // Told that every row is as high as the first, the view does not measure
-    // 100 000 rows one by one.
-    view->setUniformItemSizes(true);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     palettes::setFramedList(view);
 }
 
@@ -158,7 +153,7 @@ void Form1Ui::createControls(QWidget *client)
         palettes::setLightIndicator(indicator);
     Label5 = label(p, "Label5", QStringLiteral("Выбрать все"), rect(615, 5025, 1110, 210));
 
-    List1 = make<QListView>(p, "List1", rect(2055, 135, 3285, 5010));
+    List1 = make<ChannelListView>(p, "List1", rect(2055, 135, 3285, 5010));
     list1Model = new ChannelListModel(true, List1);
     setupListView(List1, list1Model);
     List1->setItemDelegate(new TickDelegate(List1));

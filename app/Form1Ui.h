@@ -3,6 +3,7 @@
 #include "encoding/InputMode.h"
 
 class ChannelListModel;
+class ChannelListView;
 class ClickLabel;
 class NewListView;
 class QAction;
@@ -35,7 +36,7 @@ struct Form1Ui
     QLabel *Label4;
     SelectAllBox *Check1;
     QLabel *Label5;
-    QListView *List1;
+    ChannelListView *List1;
     NewListView *List2;
     ClickLabel *Image2;
     QPushButton *Command4;

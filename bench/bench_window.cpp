@@ -3,13 +3,17 @@
 //
 //   bench_window OPERATION PLAYLIST [--ansi] [--runs N]
 //
-// OPERATION: load | switch | selectall | create | save. Prints the time of
-// every run, their median and the peak memory of the process during the
-// operation (VmHWM, reset before each run where the kernel allows it).
+// OPERATION: load | switch | selectall | create | save | hold. Prints the
+// time of every run, their median and the peak memory of the process during
+// the operation (VmHWM, reset before each run where the kernel allows it).
+// "hold" is 1000 steps of a held "Канал вниз" on the whole new list, each
+// followed by the repaint a timer tick gets.
 
 #include "app/Form1.h"
 #include "app/InfoMessage.h"
 #include "channels/ChannelListModel.h"
+#include "channels/NewListView.h"
+#include "channels/Reorder.h"
 #include "intake/PlaylistLoader.h"
 
 #include <QAbstractButton>
@@ -54,7 +58,7 @@ T *control(Form1 &window, const char *name)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: bench_window load|switch|selectall|create|save PLAYLIST [--ansi] [--runs N]\n");
+    std::fprintf(stderr, "usage: bench_window load|switch|selectall|create|save|hold PLAYLIST [--ansi] [--runs N]\n");
     return 2;
 }
 
@@ -107,6 +111,21 @@ int main(int argc, char *argv[])
             run = [&, box = control<QWidget>(window, "Check1")] {
                 clock.start();
                 QTest::mouseClick(box, Qt::LeftButton);
+            };
+        } else if (operation == QLatin1String("hold")) {
+            for (int i = 0; i < source.count(); ++i)
+                source.setChecked(i, true);
+            click("Command3");
+            auto list = control<NewListView>(window, "List2");
+            run = [&, list] {
+                list->selectRow(0);
+                QCoreApplication::processEvents();
+                clock.start();
+                for (int step = 0; step < 1000; ++step) {
+                    --window.reorder().moveDirection;
+                    window.reorder().MoveChannel();
+                    list->viewport()->repaint();
+                }
             };
         } else if (operation == QLatin1String("create") || operation == QLatin1String("save")) {
             for (int i = 0; i < source.count(); ++i)

@@ -15,12 +15,12 @@ void NewListView::selectRow(int row)
 
 void NewListView::mousePressEvent(QMouseEvent *event)
 {
-    QListView::mousePressEvent(event);
+    ChannelListView::mousePressEvent(event);
     Q_EMIT mousePressed();
 }
 
 void NewListView::mouseReleaseEvent(QMouseEvent *event)
 {
-    QListView::mouseReleaseEvent(event);
+    ChannelListView::mouseReleaseEvent(event);
     Q_EMIT mouseReleased();
 }

@@ -8,7 +8,7 @@
 #include "channels/SelectAllBox.h"
 #include "intake/SourceList.h"
 
-#include <QListView>
+#include "channels/ChannelListView.h"
 #include <QRadioButton>
 
 SelectAll::SelectAll(Form1Ui &ui, Session &session, OperationGate &gate, QWidget *window)

@@ -71,7 +71,7 @@ void TestForm1::controls_data()
     row("Label4", "QLabel", "Picture1", QStringLiteral("0"), rect(1185, 4410, 345, 210));
     row("Check1", "SelectAllBox", "Picture1", {}, rect(300, 4980, 210, 255), false, true, Unchecked);
     row("Label5", "QLabel", "Picture1", QStringLiteral("Выбрать все"), rect(615, 5025, 1110, 210));
-    row("List1", "QListView", "Picture1", {}, rect(2055, 135, 3285, 5010));
+    row("List1", "ChannelListView", "Picture1", {}, rect(2055, 135, 3285, 5010));
     row("List2", "NewListView", "Picture1", {}, rect(5520, 135, 3180, 5010));
     row("Image2", "ClickLabel", "Picture1", {}, rect(9210, 330, 1095, 1005));
     row("Command4", "QPushButton", "Picture1", QStringLiteral("Канал вверх"), rect(8985, 1770, 1560, 495), false);
