@@ -1,7 +1,10 @@
 #include "app/Form1.h"
 #include "app/Twips.h"
 #include "channels/Reorder.h"
+#include "app/Form2.h"
 #include "common/WindowDriver.h"
+#include "common/Windows.h"
+#include "fix/Form3.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -274,17 +277,12 @@ void TestForm1::closingClosesOtherWindows()
     w.show();
     w.findChild<QAction *>(QStringLiteral("A3"))->trigger();
     w.findChild<QAction *>(QStringLiteral("krakozyabry"))->trigger();
-    const auto open = [](const char *name) {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (top->objectName() == QLatin1String(name) && top->isVisible())
-                return true;
-        return false;
-    };
-    QVERIFY(open("Form2"));
-    QVERIFY(open("Form3"));
+    QCOMPARE(testsupport::visibleWindows<Form2>(), 1);
+    QCOMPARE(testsupport::visibleWindows<Form3>(), 1);
+    QVERIFY(!w.findChild<Form2 *>()); // shown without an owner
     QVERIFY(w.close());
-    QVERIFY(!open("Form2"));
-    QVERIFY(!open("Form3"));
+    QCOMPARE(testsupport::visibleWindows<Form2>(), 0);
+    QCOMPARE(testsupport::visibleWindows<Form3>(), 0);
     QVERIFY(!w.isVisible());
 }
 

@@ -1,6 +1,8 @@
 #include "app/Form2.h"
 #include "app/SingleWindow.h"
 #include "app/Twips.h"
+#include "common/UrlRecorder.h"
+#include "common/Windows.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,17 +13,6 @@
 #include <QTest>
 
 #include <memory>
-
-// Stands in for the browser: the program's "open" lands here.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 // Sees every mouse move the application delivers: some window systems hand
 // a move over later, and a test waits for it before the next one.
@@ -63,14 +54,6 @@ bool underlined(const Form2 &form, const char *name)
 {
     auto label = form.findChild<QLabel *>(QLatin1String(name));
     return label && label->font().underline();
-}
-
-int visibleForms()
-{
-    int count = 0;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        count += qobject_cast<Form2 *>(window) && window->isVisible();
-    return count;
 }
 
 } // namespace
@@ -429,14 +412,14 @@ void TestForm2::showSingleKeepsOneWindow()
     QVERIFY(QTest::qWaitForWindowExposed(first));
     Form2 *second = showSingle(slot, m_main.get());
     QCOMPARE(second, first);
-    QCOMPARE(visibleForms(), 1);
+    QCOMPARE(testsupport::visibleWindows<Form2>(), 1);
 
     first->close();
     QTRY_VERIFY(slot.isNull());
     Form2 *third = showSingle(slot, m_main.get());
     QVERIFY(third);
     QCOMPARE(slot.data(), third);
-    QCOMPARE(visibleForms(), 1);
+    QCOMPARE(testsupport::visibleWindows<Form2>(), 1);
 }
 
 QTEST_MAIN(TestForm2)

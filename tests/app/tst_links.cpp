@@ -1,21 +1,11 @@
 #include "app/Links.h"
+#include "common/UrlRecorder.h"
 #include "common/WindowDriver.h"
 
 #include <QAction>
 
 #include <QDesktopServices>
 #include <QTest>
-
-// Stands in for the browser: the program's "open" lands here.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 class TestLinks : public QObject
 {

@@ -4,6 +4,7 @@
 #include "app/Twips.h"
 #include "fix/FixScript.h"
 #include "fix/Form3.h"
+#include "common/Windows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,14 +29,6 @@ struct Message
     QString text;
     bool formVisible;
 };
-
-int openForms()
-{
-    int count = 0;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        count += qobject_cast<Form3 *>(window) && window->isVisible();
-    return count;
-}
 
 } // namespace
 
@@ -230,12 +223,12 @@ void TestFixWindow::showSingleKeepsOneWindow()
     Form3 *first = showSingle(slot, m_folder.path());
     QVERIFY(QTest::qWaitForWindowExposed(first));
     QCOMPARE(showSingle(slot, m_folder.path()), first);
-    QCOMPARE(openForms(), 1);
+    QCOMPARE(testsupport::visibleWindows<Form3>(), 1);
 
     first->close();
     QTRY_VERIFY(slot.isNull());
     QVERIFY(showSingle(slot, m_folder.path()));
-    QCOMPARE(openForms(), 1);
+    QCOMPARE(testsupport::visibleWindows<Form3>(), 1);
 }
 
 QTEST_MAIN(TestFixWindow)
