@@ -27,11 +27,26 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
 {
     m_session.programFolder = programFolder;
     m_ui.setupUi(this);
+    createControllers();
+    connectLinks();
+    connect(m_ui.A3, &QAction::triggered, this, &Form1::showAbout);
+    connect(m_ui.krakozyabry, &QAction::triggered, this, &Form1::showFix);
+    centreOnScreen();
+}
 
+Form1::~Form1() = default;
+
+bool Form1::isBusy() const
+{
+    return m_gate->isBusy();
+}
+
+void Form1::createControllers()
+{
     m_gate = new OperationGate(m_ui.Label6, [this] { deleteWorkingFiles(); }, this);
-    for (QWidget *control : {static_cast<QWidget *>(m_ui.Command1), static_cast<QWidget *>(m_ui.Command2),
-                             static_cast<QWidget *>(m_ui.Command3), static_cast<QWidget *>(m_ui.Check1),
-                             static_cast<QWidget *>(m_ui.Option1), static_cast<QWidget *>(m_ui.Option2)})
+    QWidget *const startOperations[] = {m_ui.Command1, m_ui.Command2, m_ui.Command3,
+                                        m_ui.Check1,   m_ui.Option1,  m_ui.Option2};
+    for (QWidget *control : startOperations)
         m_gate->guard(control);
 
     m_loader = new PlaylistLoader(m_ui, m_session, *m_gate, this);
@@ -51,21 +66,13 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
 
     m_saveCommand = new SaveCommand(m_ui, m_session, *m_gate, this);
     connect(m_ui.Command2, &QPushButton::clicked, m_saveCommand, &SaveCommand::save);
+}
 
-    connectLinks();
-    connect(m_ui.A3, &QAction::triggered, this, &Form1::showAbout);
-    connect(m_ui.krakozyabry, &QAction::triggered, this, &Form1::showFix);
-
+void Form1::centreOnScreen()
+{
     adjustSize();
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-}
-
-Form1::~Form1() = default;
-
-bool Form1::isBusy() const
-{
-    return m_gate->isBusy();
 }
 
 void Form1::connectLinks()

@@ -36,7 +36,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void createControllers();
     void connectLinks();
+    void centreOnScreen();
     void showAbout();
     void showFix();
     void deleteWorkingFiles();

@@ -6,14 +6,12 @@
 #include "app/Session.h"
 #include "channels/ChannelListModel.h"
 #include "channels/SelectAllBox.h"
-#include "intake/ChannelEntry.h"
 #include "intake/Passes.h"
 #include "intake/SaveFormat.h"
 #include "intake/SourceList.h"
 
 #include <QFileDialog>
 #include <QFrame>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QThread>
