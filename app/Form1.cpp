@@ -41,6 +41,11 @@ bool Form1::isBusy() const
     return m_gate->isBusy();
 }
 
+void Form1::setEveryLineASliceForTesting()
+{
+    m_gate->setSliceInterval(0);
+}
+
 void Form1::createControllers()
 {
     m_gate = new OperationGate(m_ui.Label6, [this] { deleteWorkingFiles(); }, this);

@@ -31,6 +31,8 @@ public:
     [[nodiscard]] PlaylistLoader &loader() const { return *m_loader; }
     [[nodiscard]] Reorder &reorder() const { return *m_reorder; }
     [[nodiscard]] bool isBusy() const;
+    // Long operations give the window its turn after every line.
+    void setEveryLineASliceForTesting();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

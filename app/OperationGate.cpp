@@ -76,5 +76,5 @@ TimeSlice OperationGate::Operation::slice(std::function<void()> onSlice)
             onSlice();
         QCoreApplication::processEvents();
         return !m_gate.m_stopRequested;
-    });
+    }, m_gate.m_sliceMs);
 }

@@ -25,6 +25,10 @@ public:
     // Controls whose input starts an operation.
     void guard(QWidget *control);
 
+    // How much work an operation does before the window gets its turn; tests
+    // set 0 to see every turn.
+    void setSliceInterval(int milliseconds) { m_sliceMs = milliseconds; }
+
     class Operation
     {
     public:
@@ -60,6 +64,7 @@ protected:
 private:
     QLabel *m_busyLabel;
     std::function<void()> m_afterStop;
+    int m_sliceMs = TimeSlice::defaultIntervalMs;
     bool m_busy = false;
     bool m_stopRequested = false;
 };

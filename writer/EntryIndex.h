@@ -2,12 +2,15 @@
 
 #include "encoding/InputMode.h"
 #include "writer/ItemPattern.h"
+#include "writer/NameIndex.h"
 #include "writer/SuffixIndex.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -15,8 +18,9 @@ class LineTable;
 
 // Finds the channel entries whose text ends with an item of the new list
 // without scanning the file: a suffix index over the entry texts answers
-// literal items by binary search and narrows down the candidates of items
-// with wildcards.
+// literal items (by a hash of the channel names when the item is one, by
+// binary search otherwise) and narrows down the candidates of items with
+// wildcards.
 class EntryIndex
 {
 public:
@@ -27,14 +31,40 @@ public:
     // until the next call.
     [[nodiscard]] std::span<const qint32> linesMatching(const QString &item);
 
+    // Starts the lookups of the items that linesMatching() will be asked
+    // about next, in this order: each step for all of them before the next
+    // step, so that their reads from memory overlap. The same strings (not
+    // equal ones) must then be passed, unchanged.
+    void expect(std::span<const QString> items);
+
 private:
+    [[nodiscard]] const SuffixIndex &candidatesOf(const ItemPattern &pattern);
     [[nodiscard]] const SuffixIndex &suffixIndex(int dropped);
     [[nodiscard]] std::span<const qint32> remember(const QString &item);
 
     InputMode m_mode;
     const LineTable &m_table;
-    ItemPattern m_pattern; // the current item
+    struct Turn
+    {
+        explicit Turn(InputMode mode)
+            : pattern({}, mode)
+        {
+        }
+        ItemPattern pattern;
+        const QString *item = nullptr;
+        quint64 nameHash = 0;    // of a literal item
+        NameIndex::Found guess; // what its name's slot says, before checking
+    };
+    // The expected items, and the current one after them.
+    std::vector<Turn> m_turns;
+    size_t m_expected = 0; // of m_turns, the rest of the last expect()
+    size_t m_next = 0;
     std::map<int, SuffixIndex> m_suffixIndexes;
+    std::optional<NameIndex> m_names; // over suffix index 0
+    // Offsets after the anchor for which the texts end in too many ways to
+    // search them way by way.
+    QSet<int> m_manyRuns;
+    std::vector<std::span<const SuffixIndex::Item>> m_ranges;
     // Items repeat in the new list; answers that took more than a lookup and
     // a few entries are kept, up to a budget.
     QHash<QString, std::vector<qint32>> m_cache;

@@ -51,6 +51,10 @@ void ItemPattern::assign(QStringView item)
     m_segments.clear();
     m_anchorLiteral.resize(0);
     m_anchorOffset = 0;
+    m_innerLiteral.clear();
+    m_innerGap = 0;
+    if (setPlainAscii(item))
+        return;
     m_literal = std::none_of(item.begin(), item.end(), [](QChar c) { return c == u'?' || c == u'*'; });
     if (m_literal) {
         setLiteral(item);
@@ -72,18 +76,43 @@ void ItemPattern::assign(QStringView item)
     }
 
     const Segment &anchored = m_segments.back();
-    for (auto it = anchored.rbegin(); it != anchored.rend(); ++it) {
-        if (!it->literal.isEmpty()) {
-            m_anchorLiteral = it->literal;
-            break;
-        }
+    auto it = anchored.rbegin();
+    for (; it != anchored.rend() && it->literal.isEmpty(); ++it)
         ++m_anchorOffset;
-    }
-    if (m_anchorLiteral.isEmpty())
+    if (it == anchored.rend()) {
         m_anchorOffset = 0;
+        return;
+    }
+    m_anchorLiteral = it->literal;
+    for (++it; it != anchored.rend() && it->literal.isEmpty(); ++it)
+        ++m_innerGap;
+    if (it != anchored.rend())
+        m_innerLiteral = it->literal;
+    else
+        m_innerGap = 0;
 }
 
-// Most items are plain names: encoded in one go.
+// Most items are plain ASCII names, the same bytes in either mode: checked
+// and encoded in one pass. False, with nothing set, for any other item.
+bool ItemPattern::setPlainAscii(QStringView item)
+{
+    const qsizetype n = item.size();
+    m_anchorLiteral.resize(n);
+    char *out = m_anchorLiteral.data();
+    const char16_t *in = item.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (c >= 0x80 || c == u'?' || c == u'*') {
+            m_anchorLiteral.resize(0);
+            return false;
+        }
+        out[i] = char(c);
+    }
+    m_literal = true;
+    return true;
+}
+
+// Most other items are plain names too: encoded in one go.
 void ItemPattern::setLiteral(QStringView item)
 {
     if (m_utf8) {

@@ -34,6 +34,12 @@ public:
     [[nodiscard]] QByteArrayView anchorLiteral() const { return m_anchorLiteral; }
     [[nodiscard]] int anchorOffset() const { return m_anchorOffset; }
 
+    // The run of literal characters before the anchor within the same "*"-free
+    // end, and how many characters ("?") lie between the two. Empty when the
+    // anchor has none before it.
+    [[nodiscard]] QByteArrayView innerLiteral() const { return m_innerLiteral; }
+    [[nodiscard]] int innerGap() const { return m_innerGap; }
+
     // Whether the text ends with the item.
     [[nodiscard]] bool matches(QByteArrayView text) const;
 
@@ -44,6 +50,7 @@ private:
     };
     using Segment = std::vector<Token>;
 
+    [[nodiscard]] bool setPlainAscii(QStringView item);
     void setLiteral(QStringView item);
     void addCharacter(QStringView character, Segment &segment);
     [[nodiscard]] qsizetype matchAtEnd(const Segment &segment, QByteArrayView text) const;
@@ -60,4 +67,6 @@ private:
     std::vector<Segment> m_segments;
     QByteArray m_anchorLiteral;
     int m_anchorOffset = 0;
+    QByteArray m_innerLiteral;
+    int m_innerGap = 0;
 };

@@ -12,7 +12,8 @@ namespace {
 using Action = FileFailure::Action;
 using Status = SaveOutcome::Status;
 
-constexpr qsizetype copyChunkBytes = qsizetype(4) << 20;
+// Small enough to stay in the cache between reading and writing it.
+constexpr qsizetype copyChunkBytes = qsizetype(256) << 10;
 
 SaveOutcome failed(FileFailure failure)
 {

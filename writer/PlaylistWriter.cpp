@@ -5,11 +5,15 @@
 #include "writer/EntryIndex.h"
 #include "writer/LineTable.h"
 
+#include <algorithm>
+
 namespace {
 
 // A single item can write a large part of the file; the window still gets
 // its turn every so many runs.
 constexpr int runsPerSlice = 1024;
+// Items looked up together, their reads from memory overlapping.
+constexpr qsizetype lookupBatch = 32;
 
 } // namespace
 
@@ -32,13 +36,16 @@ PlaylistWriter::Outcome PlaylistWriter::write(const QStringList &items, QIODevic
     ChunkedOutput output(out, m_chunkBytes);
     output.append(m_lines->headerForm());
     int runs = 0;
-    for (const QString &item : items) {
+    for (qsizetype i = 0; i < items.size(); ++i) {
         if (!slice.next())
             return Outcome::Stopped;
+        if (i % lookupBatch == 0)
+            m_index->expect(std::span(items.constData() + i, size_t(std::min(lookupBatch, items.size() - i))));
+        const std::span<const qint32> matching = m_index->linesMatching(items[i]);
         // A match inside the run just written neither starts a run nor
         // stretches the current one.
         qint32 runEnd = -1;
-        for (const qint32 first : m_index->linesMatching(item)) {
+        for (const qint32 first : matching) {
             if (first <= runEnd)
                 continue;
             runEnd = m_lines->runEnd(first);

@@ -32,7 +32,8 @@ public:
         Stopped,     // the time slice asked to stop
     };
 
-    static constexpr qsizetype defaultChunkBytes = qsizetype(4) << 20;
+    // Small enough to stay in the cache while the system copies it to the file.
+    static constexpr qsizetype defaultChunkBytes = qsizetype(256) << 10;
 
     // The copy's bytes must outlive the writer.
     PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode,

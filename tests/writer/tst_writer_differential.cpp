@@ -220,6 +220,143 @@ private:
     }
 };
 
+// Copies with thousands of entries, shaped to reach what the small ones never
+// do: the index's first sorting pass, endings shared over many 16-byte chunks
+// and over more than 255 bytes, equal texts, names only their own entry ends
+// with next to names other entries end with too, and the searches behind
+// items with "?", gap by gap and, where the gaps are too varied, the others.
+class LargeCopyGenerator
+{
+public:
+    explicit LargeCopyGenerator(quint32 seed)
+        : m_rng(seed)
+    {
+    }
+
+    QByteArray copy(int entries)
+    {
+        QStringList lines{QStringLiteral("#EXTM3U")};
+        QStringList names;
+        QStringList entryLines;
+        for (int k = 0; k < entries; ++k) {
+            QString line;
+            const quint32 kind = m_rng.bounded(20);
+            if (kind == 0 && !entryLines.isEmpty()) {
+                line = pick(entryLines); // the same text again
+            } else {
+                const QString name = kind == 1 && !names.isEmpty() ? pick(names) : newName();
+                names.append(name);
+                line = QStringLiteral("#EXTINF:-1 tvg-id=\"t%1\"").arg(k)
+                     + (chance(25) ? QStringLiteral(" group-title=\"G%1\"").arg(k % 7) : QString()) + u',' + name;
+                entryLines.append(line);
+            }
+            lines.append(line);
+            if (chance(10))
+                lines.append(QStringLiteral("EXTGRP:G"));
+            lines.append(QStringLiteral("http://u.example/%1").arg(k));
+        }
+        return writertest::crlfLines(lines);
+    }
+
+    QStringList items(const QStringList &names)
+    {
+        QStringList items;
+        const auto name = [&] { return pick(names); };
+        for (int i = 0; i < 120; ++i)
+            items.append(name());
+        for (int i = 0; i < 20; ++i) {
+            const QString n = name();
+            items.append(n.mid(qsizetype(m_rng.bounded(quint32(n.size() + 1)))));
+        }
+        for (const int count : {1, 1, 2, 4, 4}) {
+            for (int i = 0; i < 6; ++i) {
+                const QString n = name();
+                items.append(n.chopped(std::min<qsizetype>(count, n.size())) + QString(count, u'?'));
+            }
+        }
+        for (int i = 0; i < 20; ++i) {
+            // A "?" or three before a common ending.
+            const QString n = withEnding(name());
+            const QString ending = endingOf(n);
+            const qsizetype count = chance(30) ? 3 : 1;
+            const qsizetype at = n.size() - ending.size() - count - qsizetype(m_rng.bounded(3));
+            items.append(at > 0 ? QString(n).replace(at, count, QString(count, u'?')) : n);
+        }
+        for (int i = 0; i < 6; ++i) {
+            QString n = name();
+            items.append(n.insert(qsizetype(m_rng.bounded(quint32(n.size() + 1))), u'*'));
+        }
+        items.append(name() + QChar(1));
+        items.append(QString());
+        std::shuffle(items.begin(), items.end(), m_rng);
+        return items;
+    }
+
+private:
+    bool chance(int percent) { return int(m_rng.bounded(100)) < percent; }
+
+    template<typename T>
+    T pick(const QList<T> &list)
+    {
+        return list[qsizetype(m_rng.bounded(quint32(list.size())))];
+    }
+
+    static const QStringList &endings()
+    {
+        static const QStringList list = {
+            QStringLiteral(" (1080p)"), QStringLiteral(" (720p)"), QStringLiteral(" (1080p) [Not 24/7]"),
+            QStringLiteral(" [Geo-blocked]"), QStringLiteral(" HD"),
+        };
+        return list;
+    }
+
+    static QString endingOf(const QString &name)
+    {
+        for (const QString &e : endings()) {
+            if (name.endsWith(e))
+                return e;
+        }
+        return {};
+    }
+
+    QString withEnding(const QString &name)
+    {
+        return endingOf(name).isEmpty() ? name + pick(endings()) : name;
+    }
+
+    QString newName()
+    {
+        static const QStringList words = {
+            QStringLiteral("Первый"), QStringLiteral("НТВ"), QStringLiteral("ТВ"), QStringLiteral("Kino"),
+            QStringLiteral("Sport"), QStringLiteral("News"), QStringLiteral("Музыка"), QStringLiteral("Euro"),
+        };
+        static const QString longEnding = QStringLiteral(" and a long shared ending").repeated(12);
+        switch (m_rng.bounded(10)) {
+        case 0: // endings, and what comes before a common one, as varied as the numbers
+            return QStringLiteral("Channel %1").arg(m_rng.bounded(100000)) + (chance(50) ? pick(endings()) : QString());
+        case 1: // longer than the shared counts go
+            return pick(words) + longEnding + (chance(50) ? QStringLiteral("!") : QString());
+        case 2: // names that end other names
+            return pick(QStringList{QStringLiteral("ТВ"), QStringLiteral("НТВ"), QStringLiteral("1"),
+                                    QStringLiteral("Sport 1"), QStringLiteral("Euro Sport 1")});
+        case 3:
+            return pick(words) + QStringLiteral(", ") + pick(words);
+        case 4:
+            return chance(10) ? QString() : pick(words);
+        default: {
+            QString n = pick(words) + u' ' + pick(words);
+            if (chance(80))
+                n += pick(endings());
+            if (chance(50))
+                n += QStringLiteral(" (%1)").arg(m_rng.bounded(1, 10));
+            return n;
+        }
+        }
+    }
+
+    QRandomGenerator m_rng;
+};
+
 bool compareWithReference(const QByteArray &copy, InputMode mode, const QStringList &items, qsizetype chunk,
                           const QString &context)
 {
@@ -250,6 +387,8 @@ class TestWriterDifferential : public QObject
 private Q_SLOTS:
     void generatedCopies_data();
     void generatedCopies();
+    void largeCopies_data();
+    void largeCopies();
     void realPlaylists_data();
     void realPlaylists();
 };
@@ -280,6 +419,34 @@ void TestWriterDifferential::generatedCopies()
                 QFAIL("the writer and the reference disagree");
         }
     }
+}
+
+void TestWriterDifferential::largeCopies_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<InputMode>("mode");
+    QTest::addColumn<int>("entries");
+
+    QTest::addRow("utf8-seed-1") << 1u << InputMode::Utf8 << 5000;
+    QTest::addRow("utf8-seed-2") << 2u << InputMode::Utf8 << 6000;
+    QTest::addRow("ansi-seed-3") << 3u << InputMode::Ansi << 5000;
+    // Fewer entries than the index sorts by whole words first.
+    QTest::addRow("utf8-seed-4-small") << 4u << InputMode::Utf8 << 3000;
+}
+
+void TestWriterDifferential::largeCopies()
+{
+    QFETCH(quint32, seed);
+    QFETCH(InputMode, mode);
+    QFETCH(int, entries);
+
+    LargeCopyGenerator generator(seed);
+    QByteArray copy = generator.copy(entries);
+    if (mode == InputMode::Ansi)
+        copy = ansi::fromUtf16(QString::fromUtf8(copy));
+    const QStringList items = generator.items(channelNames(copy, mode));
+    QVERIFY(compareWithReference(copy, mode, items, PlaylistWriter::defaultChunkBytes,
+                                 QStringLiteral("seed %1").arg(seed)));
 }
 
 void TestWriterDifferential::realPlaylists_data()

@@ -203,6 +203,11 @@ void TestWriterRules::output_data()
     QTest::addRow("entry-after-zero-byte-ansi")
         << ansiMode << "#EXTM3U\r\nX" + hex("00") + "#EXTINF:-1,A\r\nU\r\n" << QStringList{"A"}
         << "#EXTM3U\r\nX" + hex("00") + "#EXTINF:-1,A\r\nU\r\n";
+    // Zero bytes before a text that another one ends with: the two share no
+    // more than the shorter one holds.
+    QTest::addRow("zero-bytes-before-a-shorter-text-ansi")
+        << ansiMode << "#EXTM3U\r\n#EXTINF:-1,A\r\nU1\r\n" + hex("00 00") + "#EXTINF:-1,A\r\nU2\r\n"
+        << QStringList{QStringLiteral("\0\0#EXTINF:-1,A")} << "#EXTM3U\r\n" + hex("00 00") + "#EXTINF:-1,A\r\nU2\r\n";
     QTest::addRow("header-after-zero-byte-utf8")
         << utf8 << "X" + hex("00") + "EXTM3U\r\n" + crlfLines({entryA, "UA"}) << QStringList{"A"}
         << crlfLines({header, entryA, "UA"});
