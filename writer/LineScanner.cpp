@@ -2,7 +2,6 @@
 
 #include "encoding/Utf8.h"
 
-#include <QtEndian>
 
 #include <cstring>
 
@@ -48,28 +47,6 @@ qsizetype findGroupAttribute(const char *begin, const char *end)
     return -1;
 }
 
-// utf8::isValid, with a quick pass over ASCII eight bytes at a time.
-bool isWellFormedUtf8(QByteArrayView bytes)
-{
-    auto p = reinterpret_cast<const uchar *>(bytes.data());
-    const auto end = p + bytes.size();
-    while (p < end) {
-        if (end - p >= 8 && !(qFromUnaligned<quint64>(p) & 0x8080808080808080ULL)) {
-            p += 8;
-            continue;
-        }
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        const utf8::Decoded d = utf8::decodeOne(p, end);
-        if (!d.valid)
-            return false;
-        p += d.length;
-    }
-    return true;
-}
-
 bool isAscii(QByteArrayView bytes)
 {
     uchar any = 0;
@@ -84,7 +61,7 @@ LineScanner::LineScanner(QByteArrayView copy, InputMode mode)
     : m_p(copy.data())
     , m_end(copy.data() + copy.size())
     , m_utf8(mode == InputMode::Utf8)
-    , m_copyWellFormed(m_utf8 && isWellFormedUtf8(copy))
+    , m_copyWellFormed(m_utf8 && utf8::isValid(copy))
 {
 }
 
@@ -111,7 +88,7 @@ LineScanner::Line LineScanner::next()
         line.comma = comma ? comma - start : -1;
     }
     if (m_utf8)
-        line.wellFormed = m_copyWellFormed || isWellFormedUtf8(line.text());
+        line.wellFormed = m_copyWellFormed || utf8::isValid(line.text());
     else
         line.ascii = isAscii(line.text());
     return line;
