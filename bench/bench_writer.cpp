@@ -7,6 +7,8 @@
 #include "app/TimeSlice.h"
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
+#include "intake/Normaliser.h"
+#include "intake/RawCopier.h"
 #include "writer/PlaylistSave.h"
 
 #include <QCoreApplication>
@@ -24,27 +26,20 @@ namespace {
 
 constexpr int runs = 5;
 
-// The loader's rules, reduced to what a clean playlist needs.
-QByteArray normalisedCopy(const QByteArray &playlist)
+// The normalised copy the loader makes of the playlist in this mode.
+QByteArray normalisedCopy(const QByteArray &playlist, InputMode mode)
 {
+    RawCopier copier;
+    QByteArray raw;
+    copier.feed(playlist, raw);
+    copier.finish(raw);
+    Normaliser normaliser;
     QByteArray out;
-    out.reserve(playlist.size() + playlist.size() / 8);
-    QByteArray lastName;
-    int repeats = 0;
-    for (QByteArray line : playlist.split('\n')) {
-        line.replace("\r", "").replace("#", "").replace('[', '(').replace(']', ')');
-        line = line.trimmed();
-        if (line.contains("EXTM3U"))
-            line.prepend('#');
-        if (line.contains("EXTINF")) {
-            line.prepend('#');
-            const QByteArray name = line.mid(line.indexOf(',') + 1);
-            repeats = name == lastName ? repeats + 1 : 0;
-            lastName = name;
-            line.append(QByteArray(std::min(repeats, 6), '\x01'));
-        }
-        out += line + "\r\n";
-    }
+    out.reserve(raw.size() + raw.size() / 8);
+    normaliser.beginPass(mode);
+    for (qsizetype start = 0, lf; (lf = raw.indexOf('\n', start)) >= 0; start = lf + 1)
+        normaliser.normaliseLine(QByteArrayView(raw).sliced(start, lf - 1 - start), out); // without CR LF
+    normaliser.endPass();
     return out;
 }
 
@@ -87,7 +82,7 @@ int runCase(const QString &playlistPath, InputMode mode)
         QFile in(playlistPath);
         if (!in.open(QIODevice::ReadOnly))
             return 1;
-        const QByteArray copy = normalisedCopy(in.readAll());
+        const QByteArray copy = normalisedCopy(in.readAll(), mode);
         QFile out(copyPath);
         if (!out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size())
             return 1;

@@ -88,14 +88,9 @@ void TestFixWindow::window()
 {
     Form3 form(m_folder.path());
     QCOMPARE(form.windowTitle(), QStringLiteral("Исправление кракозябров в Windows"));
-    QCOMPARE(form.size(), QSize(482, 331));
-    QCOMPARE(form.minimumSize(), form.size());
-    QCOMPARE(form.maximumSize(), form.size());
-    const Qt::WindowFlags flags = form.windowFlags();
-    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
-    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    testsupport::verifyFixedDialog(form, QSize(482, 331));
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(form.parentWidget(), nullptr);
     QVERIFY(form.testAttribute(Qt::WA_DeleteOnClose));
     QCOMPARE(form.windowIcon().availableSizes().size(), 3);
