@@ -1,96 +1,171 @@
 #include "app/Form1.h"
 
+#include "app/Centre.h"
 #include "app/ClickLabel.h"
 #include "app/Form2.h"
+#include "app/Form3.h"
+#include "app/HoldRepeat.h"
+#include "app/InfoMessage.h"
+#include "app/InputGate.h"
 #include "app/Links.h"
-#include "app/OperationGate.h"
+#include "app/PlaylistDialog.h"
 #include "app/SingleWindow.h"
-#include "channels/NewListBuilder.h"
-#include "channels/Reorder.h"
-#include "channels/SelectAll.h"
+#include "app/session/PlaylistSession.h"
+#include "channels/ChannelListView.h"
+#include "channels/NewListView.h"
 #include "channels/SelectAllBox.h"
-#include "encoding/EncodingSwitch.h"
-#include "fix/Form3.h"
-#include "intake/PlaylistLoader.h"
-#include "writer/SaveCommand.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 
-Form1::Form1(const QString &programFolder, QWidget *parent)
+Form1::Form1(PlaylistSession &session, QWidget *parent)
     : QMainWindow(parent)
+    , m_session(session)
+    , m_chooseFile(playlistDialog::choose)
 {
-    m_session.programFolder = programFolder;
     m_ui.setupUi(this);
-    createControllers();
+    bindLists();
+    bindCommands();
+    bindMoves();
+    bindCounters();
     connectLinks();
-    connect(m_ui.A3, &QAction::triggered, this, &Form1::showAbout);
-    connect(m_ui.krakozyabry, &QAction::triggered, this, &Form1::showFix);
-    centreOnScreen();
+    connectWindows();
+    updateControls();
+    adjustSize();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        centreWindow(this, screen->availableGeometry());
 }
 
 Form1::~Form1() = default;
 
-bool Form1::isBusy() const
+void Form1::bindLists()
 {
-    return m_gate->isBusy();
+    m_ui.sourceList->setModel(&m_session.sourceList());
+    m_ui.newList->setModel(&m_session.newList());
+    connect(&m_session, &PlaylistSession::sourceListRefilled, this,
+            [this] { m_ui.sourceList->setCurrentIndex(m_session.sourceList().index(0)); });
 }
 
-void Form1::setEveryLineASliceForTesting()
+void Form1::bindCommands()
 {
-    m_gate->setSliceInterval(0);
+    auto gate = new InputGate([this] { return m_session.isBusy(); }, this);
+    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.loadButton, m_ui.saveButton, m_ui.createButton,
+                                                             m_ui.selectAllBox, m_ui.ansiOption, m_ui.utf8Option})
+        gate->guard(control);
+
+    connect(m_ui.loadButton, &QPushButton::clicked, this, &Form1::load);
+    connect(m_ui.createButton, &QPushButton::clicked, this, [this] {
+        m_ui.background->setFocus();
+        m_session.createNewList();
+    });
+    connect(m_ui.saveButton, &QPushButton::clicked, this, [this] {
+        m_ui.background->setFocus();
+        m_session.save();
+    });
+    connect(m_ui.ansiOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_session.setInputMode(InputMode::Ansi);
+    });
+    connect(m_ui.utf8Option, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_session.setInputMode(InputMode::Utf8);
+    });
+    connect(m_ui.m3uOption, &QRadioButton::clicked, this, [this] { m_session.setSaveFormat(SaveFormat::Option::M3u); });
+    connect(m_ui.m3u8Option, &QRadioButton::clicked, this, [this] { m_session.setSaveFormat(SaveFormat::Option::M3u8); });
+    connect(m_ui.selectAllBox, &QCheckBox::toggled, &m_session, &PlaylistSession::setSelectAllTicked);
+    connect(m_ui.selectAllBox, &SelectAllBox::mouseReleased, &m_session, &PlaylistSession::selectAll);
+    connect(&m_session, &PlaylistSession::stateChanged, this, &Form1::updateControls);
+    connect(&m_session, &PlaylistSession::message, this, [this](const QString &text) { infoMessage::show(this, text); });
 }
 
-void Form1::createControllers()
+void Form1::bindMoves()
 {
-    m_gate = new OperationGate(m_ui.Label6, [this] { deleteWorkingFiles(); }, this);
-    QWidget *const startOperations[] = {m_ui.Command1, m_ui.Command2, m_ui.Command3,
-                                        m_ui.Check1,   m_ui.Option1,  m_ui.Option2};
-    for (QWidget *control : startOperations)
-        m_gate->guard(control);
-
-    m_loader = new PlaylistLoader(m_ui, m_session, *m_gate, this);
-    connect(m_ui.Command1, &QPushButton::clicked, m_loader, &PlaylistLoader::load);
-
-    m_encodingSwitch = new EncodingSwitch(m_ui, m_session, *m_gate, this);
-    connect(m_ui.Option1, &QRadioButton::toggled, m_encodingSwitch, &EncodingSwitch::optionSelected);
-    connect(m_ui.Option2, &QRadioButton::toggled, m_encodingSwitch, &EncodingSwitch::optionSelected);
-
-    m_selectAll = new SelectAll(m_ui, m_session, *m_gate, this);
-    connect(m_ui.Check1, &SelectAllBox::mouseReleased, m_selectAll, &SelectAll::run);
-
-    m_newListBuilder = new NewListBuilder(m_ui, m_session, *m_gate, this);
-    connect(m_ui.Command3, &QPushButton::clicked, m_newListBuilder, &NewListBuilder::build);
-
-    m_reorder = new Reorder(m_ui, this);
-
-    m_saveCommand = new SaveCommand(m_ui, m_session, *m_gate, this);
-    connect(m_ui.Command2, &QPushButton::clicked, m_saveCommand, &SaveCommand::save);
+    new HoldRepeat(m_ui.upButton, m_ui.upDelay, m_ui.upRepeat, [this] { step(true); }, this);
+    new HoldRepeat(m_ui.downButton, m_ui.downDelay, m_ui.downRepeat, [this] { step(false); }, this);
+    // A click (or the space bar) moves nothing; the press did.
+    for (QPushButton *button : {m_ui.upButton, m_ui.downButton})
+        connect(button, &QPushButton::clicked, this, [this] { m_ui.background->setFocus(); });
+    connect(m_ui.newList, &NewListView::dropped, this, [this](int from, int to) {
+        m_session.dropChannel(from, to);
+        m_ui.newList->selectRow(to);
+    });
 }
 
-void Form1::centreOnScreen()
+void Form1::bindCounters()
 {
-    adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    connect(&m_session, &PlaylistSession::channelCountChanged, this,
+            [this](int count) { m_ui.channelCount->setText(QString::number(count)); });
+    connect(&m_session, &PlaylistSession::newCountChanged, this,
+            [this](int count) { m_ui.newCount->setText(QString::number(count)); });
 }
 
 void Form1::connectLinks()
 {
     const std::pair<QAction *, Link> entries[] = {
-        {m_ui.A4, Link::AuthorHome},        {m_ui.A6, Link::AuthorGamePrograms},
-        {m_ui.A7, Link::AuthorPrograms},    {m_ui.A11, Link::PlaylistSiteHome},
-        {m_ui.A12, Link::PlaylistSiteIptv}, {m_ui.razban, Link::PlaylistSiteUnblock},
+        {m_ui.authorHome, Link::AuthorHome},
+        {m_ui.authorGamePrograms, Link::AuthorGamePrograms},
+        {m_ui.authorPrograms, Link::AuthorPrograms},
+        {m_ui.playlistSiteHome, Link::PlaylistSiteHome},
+        {m_ui.playlistSiteIptv, Link::PlaylistSiteIptv},
+        {m_ui.playlistSiteUnblock, Link::PlaylistSiteUnblock},
     };
     for (const auto &[action, link] : entries)
         connect(action, &QAction::triggered, this, [link = link] { openLink(link); });
-    connect(m_ui.Image1, &ClickLabel::clicked, this, [] { openLink(Link::PlaylistSiteHome); });
-    connect(m_ui.Image2, &ClickLabel::clicked, this, [] { openLink(Link::AuthorHome); });
+    connect(m_ui.playlistSiteLogo, &ClickLabel::clicked, this, [] { openLink(Link::PlaylistSiteHome); });
+    connect(m_ui.authorLogo, &ClickLabel::clicked, this, [] { openLink(Link::AuthorHome); });
+}
+
+void Form1::connectWindows()
+{
+    connect(m_ui.aboutCommand, &QAction::triggered, this, &Form1::showAbout);
+    connect(m_ui.fixCommand, &QAction::triggered, this, &Form1::showFix);
+}
+
+// Every control's state, from the session's.
+void Form1::updateControls()
+{
+    const PlaylistSession &s = m_session;
+    m_ui.createButton->setEnabled(s.canCreate());
+    m_ui.saveButton->setEnabled(s.canSave());
+    m_ui.upButton->setEnabled(s.canMove());
+    m_ui.downButton->setEnabled(s.canMove());
+    m_ui.selectAllBox->setEnabled(s.canSelectAll());
+    m_ui.selectAllBox->setChecked(s.isSelectAllTicked());
+    m_ui.ansiOption->setEnabled(!s.isEncodingLocked());
+    m_ui.utf8Option->setEnabled(!s.isEncodingLocked());
+    (s.inputMode() == InputMode::Ansi ? m_ui.ansiOption : m_ui.utf8Option)->setChecked(true);
+    m_ui.m3uOption->setEnabled(s.isSaveFormatEnabled());
+    m_ui.m3u8Option->setEnabled(s.isSaveFormatEnabled());
+    if (const auto format = s.saveFormat())
+        (*format == SaveFormat::Option::M3u ? m_ui.m3uOption : m_ui.m3u8Option)->setChecked(true);
+    m_ui.busyLabel->setVisible(s.isBusyShown());
+}
+
+void Form1::load()
+{
+    m_ui.background->setFocus();
+    if (!m_session.prepareLoad())
+        return;
+    std::optional<QString> chosen = m_chooseFile(this, m_session.programFolder());
+    if (!chosen || chosen->isEmpty() || chosen->size() > playlistDialog::maxPathLength)
+        return;
+    m_session.load(*chosen);
+}
+
+void Form1::step(bool up)
+{
+    const int row = m_ui.newList->selectedRow();
+    if (row < 0)
+        return;
+    const int to = m_session.moveChannel(row, up ? NewListModel::Direction::Up : NewListModel::Direction::Down);
+    if (to != row)
+        m_ui.newList->selectRow(to);
 }
 
 void Form1::showAbout()
@@ -100,26 +175,15 @@ void Form1::showAbout()
 
 void Form1::showFix()
 {
-    showSingle(m_fix, m_session.programFolder);
+    showSingle(m_fix, m_session.programFolder());
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // A running operation stops at its next slice and the files go when it
-    // has closed them; otherwise they go now.
-    if (m_gate->requestStop())
-        deleteWorkingFiles();
+    m_session.shutDown();
     if (m_about)
         m_about->close();
     if (m_fix)
         m_fix->close();
     event->accept();
-}
-
-void Form1::deleteWorkingFiles()
-{
-    // A file that cannot be deleted (locked elsewhere) does not keep the
-    // program from ending.
-    (void)m_session.workingFiles.removeIfPresent(WorkingFiles::Kind::Normalised);
-    (void)m_session.workingFiles.removeIfPresent(WorkingFiles::Kind::Raw);
 }

@@ -1,59 +1,52 @@
 #pragma once
 
 #include "app/Form1Ui.h"
-#include "app/Session.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class EncodingSwitch;
+#include <functional>
+#include <optional>
+
 class Form2;
 class Form3;
-class NewListBuilder;
-class OperationGate;
-class PlaylistLoader;
-class Reorder;
-class SaveCommand;
-class SelectAll;
+class PlaylistSession;
 
-// The main window. It owns the controls and the session; each control hands
-// its work to the controller of its folder.
+// The main window. It shows the playlist session and hands the user's input
+// to it: every control's enabled, checked and visible state comes from the
+// session's state in updateControls().
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    // programFolder: where outputs and the repair script go, and where the
-    // open-file dialog starts.
-    explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
+    explicit Form1(PlaylistSession &session, QWidget *parent = nullptr);
     ~Form1() override;
 
-    [[nodiscard]] const Session &session() const { return m_session; }
-    [[nodiscard]] PlaylistLoader &loader() const { return *m_loader; }
-    [[nodiscard]] Reorder &reorder() const { return *m_reorder; }
-    [[nodiscard]] bool isBusy() const;
-    // Long operations give the window its turn after every line.
-    void setEveryLineASliceForTesting();
+    // Answers the open-file question: the chosen path, or nothing.
+    using FileChooser = std::function<std::optional<QString>(QWidget *parent, const QString &folder)>;
+    // Tests answer the dialog without showing it.
+    void setFileChooserForTesting(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createControllers();
+    void bindLists();
+    void bindCommands();
+    void bindMoves();
+    void bindCounters();
     void connectLinks();
-    void centreOnScreen();
+    void connectWindows();
+    void updateControls();
+
+    void load();
+    void step(bool up);
     void showAbout();
     void showFix();
-    void deleteWorkingFiles();
 
+    PlaylistSession &m_session;
     Form1Ui m_ui;
-    Session m_session;
-    OperationGate *m_gate;
-    PlaylistLoader *m_loader;
-    EncodingSwitch *m_encodingSwitch;
-    SelectAll *m_selectAll;
-    NewListBuilder *m_newListBuilder;
-    Reorder *m_reorder;
-    SaveCommand *m_saveCommand;
+    FileChooser m_chooseFile;
     QPointer<Form2> m_about;
     QPointer<Form3> m_fix;
 };

@@ -4,17 +4,15 @@
 #include "app/ClickLabel.h"
 #include "app/Fonts.h"
 #include "app/Palettes.h"
+#include "app/TickDelegate.h"
 #include "app/Twips.h"
-#include "channels/ChannelListModel.h"
 #include "channels/ChannelListView.h"
 #include "channels/NewListView.h"
 #include "channels/SelectAllBox.h"
-#include "channels/TickDelegate.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
-#include <QListView>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
@@ -74,6 +72,14 @@ QAction *separator(QMenu *menu, const char *name)
     return a;
 }
 
+QMenu *submenu(QMenuBar *bar, const char *name, const QString &text)
+{
+    QMenu *menu = bar->addMenu(text);
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name));
+    return menu;
+}
+
 QAction *command(QWidget *menu, const char *name, const QString &text)
 {
     auto a = new QAction(text, menu);
@@ -91,12 +97,6 @@ void fitText(QLabel *label)
         font.setPointSizeF(font.pointSizeF() - 0.25);
     if (font != label->font())
         label->setFont(font);
-}
-
-void setupListView(QListView *view, ChannelListModel *model)
-{
-    view->setModel(model);
-    palettes::setFramedList(view);
 }
 
 } // namespace
@@ -117,6 +117,7 @@ void Form1Ui::setupUi(QMainWindow *window)
     client->setAutoFillBackground(true);
     window->setCentralWidget(client);
     createControls(client);
+    createTimers(window);
     createMenu(window);
     setTabOrder();
     for (QLabel *l : client->findChildren<QLabel *>())
@@ -128,75 +129,76 @@ void Form1Ui::setupUi(QMainWindow *window)
 void Form1Ui::createControls(QWidget *client)
 {
     using twips::rect;
-    Picture1 = panel(client, "Picture1", rect(60, 60, 10800, 7740));
-    QWidget *p = Picture1;
+    background = panel(client, "Picture1", rect(60, 60, 10800, 7740));
+    QWidget *p = background;
 
-    Image1 = make<ClickLabel>(p, "Image1", rect(420, 315, 1080, 945));
-    Image1->setPixmap(artwork::playlistSiteLogo(Image1->size()));
-    Image1->setCursor(artwork::handCursor());
+    playlistSiteLogo = make<ClickLabel>(p, "Image1", rect(420, 315, 1080, 945));
+    playlistSiteLogo->setPixmap(artwork::playlistSiteLogo(playlistSiteLogo->size()));
+    playlistSiteLogo->setCursor(artwork::handCursor());
 
-    Command1 = button(p, "Command1", QStringLiteral("Загрузить"), rect(195, 2475, 1560, 495), true);
-    Option1 = make<QRadioButton>(p, "Option1", rect(165, 1680, 225, 195));
-    Label7 = label(p, "Label7", QStringLiteral("ANSI (Win 1251)"), rect(450, 1695, 1245, 240));
-    Option2 = make<QRadioButton>(p, "Option2", rect(165, 1980, 225, 195));
-    Option2->setChecked(true);
-    Label8 = label(p, "Label8", QStringLiteral("UTF-8 (Win 65001)"), rect(435, 1995, 1365, 240));
-    Label1 = label(p, "Label1", QStringLiteral("Каналов:"), rect(465, 3105, 690, 240));
-    Label2 = label(p, "Label2", QStringLiteral("0"), rect(1170, 3105, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
-    Command3 = button(p, "Command3", QStringLiteral("Создать"), rect(195, 3765, 1560, 495), false);
-    Label3 = label(p, "Label3", QStringLiteral("Выбрано:"), rect(465, 4410, 705, 240));
-    Label4 = label(p, "Label4", QStringLiteral("0"), rect(1185, 4410, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
-    Check1 = make<SelectAllBox>(p, "Check1", rect(300, 4980, 210, 255));
-    Check1->setEnabled(false);
-    for (QWidget *indicator : {static_cast<QWidget *>(Option1), static_cast<QWidget *>(Option2),
-                               static_cast<QWidget *>(Check1)})
+    loadButton = button(p, "Command1", QStringLiteral("Загрузить"), rect(195, 2475, 1560, 495), true);
+    ansiOption = make<QRadioButton>(p, "Option1", rect(165, 1680, 225, 195));
+    label(p, "Label7", QStringLiteral("ANSI (Win 1251)"), rect(450, 1695, 1245, 240));
+    utf8Option = make<QRadioButton>(p, "Option2", rect(165, 1980, 225, 195));
+    utf8Option->setChecked(true);
+    label(p, "Label8", QStringLiteral("UTF-8 (Win 65001)"), rect(435, 1995, 1365, 240));
+    label(p, "Label1", QStringLiteral("Каналов:"), rect(465, 3105, 690, 240));
+    channelCount = label(p, "Label2", QStringLiteral("0"), rect(1170, 3105, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
+    createButton = button(p, "Command3", QStringLiteral("Создать"), rect(195, 3765, 1560, 495), false);
+    label(p, "Label3", QStringLiteral("Выбрано:"), rect(465, 4410, 705, 240));
+    newCount = label(p, "Label4", QStringLiteral("0"), rect(1185, 4410, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
+    selectAllBox = make<SelectAllBox>(p, "Check1", rect(300, 4980, 210, 255));
+    selectAllBox->setEnabled(false);
+    for (QWidget *indicator : std::initializer_list<QWidget *>{ansiOption, utf8Option, selectAllBox})
         palettes::setLightIndicator(indicator);
-    Label5 = label(p, "Label5", QStringLiteral("Выбрать все"), rect(615, 5025, 1110, 210));
+    label(p, "Label5", QStringLiteral("Выбрать все"), rect(615, 5025, 1110, 210));
 
-    List1 = make<ChannelListView>(p, "List1", rect(2055, 135, 3285, 5010));
-    list1Model = new ChannelListModel(true, List1);
-    setupListView(List1, list1Model);
-    List1->setItemDelegate(new TickDelegate(List1));
-    List2 = make<NewListView>(p, "List2", rect(5520, 135, 3180, 5010));
-    list2Model = new ChannelListModel(false, List2);
-    setupListView(List2, list2Model);
+    sourceList = make<ChannelListView>(p, "List1", rect(2055, 135, 3285, 5010));
+    sourceList->setItemDelegate(new TickDelegate(sourceList));
+    palettes::setFramedList(sourceList);
+    newList = make<NewListView>(p, "List2", rect(5520, 135, 3180, 5010));
+    newList->setDragCursor(artwork::handCursor());
+    palettes::setFramedList(newList);
 
-    Image2 = make<ClickLabel>(p, "Image2", rect(9210, 330, 1095, 1005));
-    Image2->setPixmap(artwork::authorLogo(Image2->size()));
-    Image2->setCursor(artwork::handCursor());
-    Command4 = button(p, "Command4", QStringLiteral("Канал вверх"), rect(8985, 1770, 1560, 495), false);
-    Command5 = button(p, "Command5", QStringLiteral("Канал вниз"), rect(8985, 2565, 1560, 495), false);
+    authorLogo = make<ClickLabel>(p, "Image2", rect(9210, 330, 1095, 1005));
+    authorLogo->setPixmap(artwork::authorLogo(authorLogo->size()));
+    authorLogo->setCursor(artwork::handCursor());
+    upButton = button(p, "Command4", QStringLiteral("Канал вверх"), rect(8985, 1770, 1560, 495), false);
+    downButton = button(p, "Command5", QStringLiteral("Канал вниз"), rect(8985, 2565, 1560, 495), false);
     createSaveFormat();
-    Command2 = button(p, "Command2", QStringLiteral("Сохранить"), rect(8985, 4485, 1560, 495), false);
+    saveButton = button(p, "Command2", QStringLiteral("Сохранить"), rect(8985, 4485, 1560, 495), false);
 
-    Label6 = label(p, "Label6", QStringLiteral("пожалуйста, ждите окончания операции..."), rect(3825, 5220, 3195, 285),
-                   Qt::AlignHCenter | Qt::AlignTop);
-    Label6->setFont(fonts::serifFont(6.75));
-    Label6->hide();
-    Label11 = label(p, "Label11", QStringLiteral("v1.4.4"), rect(10335, 5220, 315, 180));
-    Label11->setFont(fonts::serifFont(6.75));
-    QPalette grey = Label11->palette();
+    busyLabel = label(p, "Label6", QStringLiteral("пожалуйста, ждите окончания операции..."), rect(3825, 5220, 3195, 285),
+                      Qt::AlignHCenter | Qt::AlignTop);
+    busyLabel->setFont(fonts::serifFont(6.75));
+    busyLabel->hide();
+    QLabel *version = label(p, "Label11", QStringLiteral("v" KELVARO_VERSION), rect(10335, 5220, 315, 180));
+    version->setFont(fonts::serifFont(6.75));
+    QPalette grey = version->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
-    Label11->setPalette(grey);
+    version->setPalette(grey);
+}
 
-    Timer1 = timer(p->window(), "Timer1", 15);
-    Timer2 = timer(p->window(), "Timer2", 15);
-    Timer3 = timer(p->window(), "Timer3", 400);
-    Timer4 = timer(p->window(), "Timer4", 400);
+void Form1Ui::createTimers(QMainWindow *window)
+{
+    upRepeat = timer(window, "Timer1", 15);
+    downRepeat = timer(window, "Timer2", 15);
+    upDelay = timer(window, "Timer3", 400);
+    downDelay = timer(window, "Timer4", 400);
 }
 
 void Form1Ui::createSaveFormat()
 {
     using twips::rect;
-    Picture2 = panel(Picture1, "Picture2", rect(8940, 3690, 1695, 630));
-    Option4 = make<QRadioButton>(Picture2, "Option4", rect(0, 45, 225, 195));
-    Option4->setEnabled(false);
-    Label10 = label(Picture2, "Label10", QStringLiteral("сохранить .m3u"), rect(270, 45, 1320, 240));
-    Option3 = make<QRadioButton>(Picture2, "Option3", rect(0, 360, 225, 195));
-    Option3->setEnabled(false);
-    Label9 = label(Picture2, "Label9", QStringLiteral("сохранить .m3u8"), rect(270, 345, 1365, 240));
-    palettes::setLightIndicator(Option3);
-    palettes::setLightIndicator(Option4);
+    QFrame *saveFormat = panel(background, "Picture2", rect(8940, 3690, 1695, 630));
+    m3uOption = make<QRadioButton>(saveFormat, "Option4", rect(0, 45, 225, 195));
+    m3uOption->setEnabled(false);
+    label(saveFormat, "Label10", QStringLiteral("сохранить .m3u"), rect(270, 45, 1320, 240));
+    m3u8Option = make<QRadioButton>(saveFormat, "Option3", rect(0, 360, 225, 195));
+    m3u8Option->setEnabled(false);
+    label(saveFormat, "Label9", QStringLiteral("сохранить .m3u8"), rect(270, 345, 1365, 240));
+    palettes::setLightIndicator(m3u8Option);
+    palettes::setLightIndicator(m3uOption);
 }
 
 void Form1Ui::createMenu(QMainWindow *window)
@@ -205,46 +207,32 @@ void Form1Ui::createMenu(QMainWindow *window)
     bar->setObjectName(QStringLiteral("menuBar"));
     palettes::setDesktopColours(bar);
 
-    A1 = bar->addMenu(QStringLiteral("Сайт автора программы"));
-    A1->setObjectName(QStringLiteral("A1"));
-    A1->menuAction()->setObjectName(QStringLiteral("A1"));
-    A13 = separator(A1, "A13");
-    A4 = command(A1, "A4", QStringLiteral("Главная страница"));
-    A5 = separator(A1, "A5");
-    A6 = command(A1, "A6", QStringLiteral("Игровые проги"));
-    A9 = separator(A1, "A9");
-    A7 = command(A1, "A7", QStringLiteral("Разные проги"));
-    A10 = separator(A1, "A10");
+    QMenu *author = submenu(bar, "A1", QStringLiteral("Сайт автора программы"));
+    separator(author, "A13");
+    authorHome = command(author, "A4", QStringLiteral("Главная страница"));
+    separator(author, "A5");
+    authorGamePrograms = command(author, "A6", QStringLiteral("Игровые проги"));
+    separator(author, "A9");
+    authorPrograms = command(author, "A7", QStringLiteral("Разные проги"));
+    separator(author, "A10");
 
-    A2 = bar->addMenu(QStringLiteral("Сайт Brovane (плейлисты)"));
-    A2->setObjectName(QStringLiteral("A2"));
-    A2->menuAction()->setObjectName(QStringLiteral("A2"));
-    A14 = separator(A2, "A14");
-    A11 = command(A2, "A11", QStringLiteral("Главная страница"));
-    A16 = separator(A2, "A16");
-    A12 = command(A2, "A12", QStringLiteral("Плейлисты IPTV"));
-    dfsf = separator(A2, "dfsf");
-    razban = command(A2, "razban", QStringLiteral("Обход блокировки сайтов"));
-    A17 = separator(A2, "A17");
+    QMenu *playlistSite = submenu(bar, "A2", QStringLiteral("Сайт Brovane (плейлисты)"));
+    separator(playlistSite, "A14");
+    playlistSiteHome = command(playlistSite, "A11", QStringLiteral("Главная страница"));
+    separator(playlistSite, "A16");
+    playlistSiteIptv = command(playlistSite, "A12", QStringLiteral("Плейлисты IPTV"));
+    separator(playlistSite, "dfsf");
+    playlistSiteUnblock = command(playlistSite, "razban", QStringLiteral("Обход блокировки сайтов"));
+    separator(playlistSite, "A17");
 
-    krakozyabry = command(bar, "krakozyabry", QStringLiteral("Кракозябры в любой кодировке"));
-    A3 = command(bar, "A3", QStringLiteral("О программе Kelvaro"));
+    fixCommand = command(bar, "krakozyabry", QStringLiteral("Кракозябры в любой кодировке"));
+    aboutCommand = command(bar, "A3", QStringLiteral("О программе Kelvaro"));
 }
 
 void Form1Ui::setTabOrder()
 {
-    QWidget *const order[] = {Command1, List1, Command2, Command3, List2, Command4,
-                              Command5, Check1, Option1, Option2, Option3, Option4};
+    QWidget *const order[] = {loadButton, sourceList, saveButton, createButton, newList, upButton,
+                              downButton, selectAllBox, ansiOption, utf8Option, m3u8Option, m3uOption};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-}
-
-InputMode Form1Ui::inputMode() const
-{
-    return Option2->isChecked() ? InputMode::Utf8 : InputMode::Ansi;
-}
-
-void Form1Ui::showChannelCount(int count) const
-{
-    Label2->setText(QString::number(count));
 }

@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 
 #include "app/Artwork.h"
+#include "app/Centre.h"
 #include "app/Fonts.h"
 #include "app/Links.h"
 #include "app/Twips.h"
@@ -48,7 +49,7 @@ Form2::Form2(QWidget *centreOver)
     createPanels();
     createLabels();
     watchControls();
-    this->centreOver(centreOver);
+    centreWindow(this, centreOver ? centreOver->frameGeometry() : screen()->availableGeometry());
 }
 
 void Form2::createPanels()
@@ -124,14 +125,6 @@ void Form2::watchControls()
         control->setMouseTracking(true);
         control->installEventFilter(this);
     }
-}
-
-void Form2::centreOver(QWidget *other)
-{
-    const QRect area = other ? other->frameGeometry() : screen()->availableGeometry();
-    QRect mine(QPoint(), size());
-    mine.moveCenter(area.center());
-    move(mine.topLeft());
 }
 
 bool Form2::eventFilter(QObject *watched, QEvent *event)

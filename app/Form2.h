@@ -24,7 +24,6 @@ private:
     void createLabels();
     QLabel *addLabel(const char *name, QRect place, const QString &text, const QFont &font);
     void watchControls();
-    void centreOver(QWidget *other);
 
     void hover(QObject *control);
     void click(QObject *control);

@@ -4,9 +4,7 @@
 //   bench_conversions PLAYLIST
 
 #include "encoding/Ansi.h"
-#include "encoding/LineCodec.h"
 #include "encoding/Utf8.h"
-#include "encoding/basInCodePage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,16 +47,15 @@ int main(int argc, char *argv[])
     for (const QByteArray &line : lines)
         texts << QString::fromUtf8(line);
 
-    LineCodec codec;
     qsizetype sink = 0;
     const auto report = [&](const char *what, double rate) { std::printf("%-28s %8.0f MB/s\n", what, rate); };
-    report("DecodeUTF8", medianMegabytesPerSecond(bytes.size(), [&] {
+    report("UTF-8 to text (lists)", medianMegabytesPerSecond(bytes.size(), [&] {
                for (const QByteArray &line : lines)
-                   sink += codec.DecodeUTF8(QByteArrayView(line)).size();
+                   sink += utf8::toUtf16(utf8::beforeNul(line)).size();
            }));
-    report("UnicodeToUTF8", medianMegabytesPerSecond(bytes.size(), [&] {
+    report("text to UTF-8", medianMegabytesPerSecond(bytes.size(), [&] {
                for (const QString &text : texts)
-                   sink += LineCodec::UnicodeToUTF8(text).size();
+                   sink += utf8::fromUtf16(text).size();
            }));
     report("sanitise UTF-8 (normaliser)", medianMegabytesPerSecond(bytes.size(), [&] {
                QByteArray out;
@@ -68,13 +65,13 @@ int main(int argc, char *argv[])
                    sink += out.size();
                }
            }));
-    report("CodePageToUnicode 1251", medianMegabytesPerSecond(bytes.size(), [&] {
+    report("Windows-1251 to text", medianMegabytesPerSecond(bytes.size(), [&] {
                for (const QByteArray &line : lines)
-                   sink += basInCodePage::CodePageToUnicode(line, 1251, 0).size();
+                   sink += ansi::toUtf16(line).size();
            }));
-    report("UnicodeToCodePage 1251", medianMegabytesPerSecond(bytes.size(), [&] {
+    report("text to Windows-1251", medianMegabytesPerSecond(bytes.size(), [&] {
                for (const QString &text : texts)
-                   sink += basInCodePage::UnicodeToCodePage(text, 1251, 0).size();
+                   sink += ansi::fromUtf16(text).size();
            }));
     report("ANSI text to UTF-8 (writer)", medianMegabytesPerSecond(bytes.size(), [&] {
                QByteArray out;

@@ -4,7 +4,8 @@
 //
 //   bench_writer [FOLDER]   FOLDER: where the bench playlists are, or are made
 
-#include "app/TimeSlice.h"
+#include "intake/TimeSlice.h"
+#include "intake/WorkingFiles.h"
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
 #include "intake/Normaliser.h"
@@ -38,19 +39,19 @@ QByteArray normalisedCopy(const QByteArray &playlist, InputMode mode)
     out.reserve(raw.size() + raw.size() / 8);
     normaliser.beginPass(mode);
     for (qsizetype start = 0, lf; (lf = raw.indexOf('\n', start)) >= 0; start = lf + 1)
-        normaliser.normaliseLine(QByteArrayView(raw).sliced(start, lf - 1 - start), out); // without CR LF
+        (void)normaliser.normaliseLine(QByteArrayView(raw).sliced(start, lf - 1 - start), out); // without CR LF
     normaliser.endPass();
     return out;
 }
 
-QStringList channelNames(const QByteArray &copy, InputMode mode)
+// The names as the program holds them: the copy's bytes after the first comma.
+QByteArrayList channelNames(const QByteArray &copy)
 {
-    QStringList names;
+    QByteArrayList names;
     for (const QByteArray &line : copy.split('\n')) {
         if (!line.contains("EXTINF") || line.contains("EXTM3U"))
             continue;
-        const QByteArray name = line.mid(line.indexOf(',') + 1).chopped(1);
-        names.append(mode == InputMode::Utf8 ? utf8::toUtf16(utf8::beforeNul(name)) : ansi::toUtf16(name));
+        names.append(line.mid(line.indexOf(',') + 1).chopped(1));
     }
     return names;
 }
@@ -76,8 +77,9 @@ double median(std::vector<double> v)
 int runCase(const QString &playlistPath, InputMode mode)
 {
     QTemporaryDir work;
-    const QString copyPath = work.filePath(QStringLiteral("temp.kelv"));
-    QStringList items;
+    WorkingFiles files(work.path());
+    const QString copyPath = files.path(WorkingFiles::Kind::Normalised);
+    QByteArrayList items;
     {
         QFile in(playlistPath);
         if (!in.open(QIODevice::ReadOnly))
@@ -86,7 +88,7 @@ int runCase(const QString &playlistPath, InputMode mode)
         QFile out(copyPath);
         if (!out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size())
             return 1;
-        items = channelNames(copy, mode);
+        items = channelNames(copy);
     }
     const QByteArray rssBefore = statusValue("VmRSS:");
     QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
@@ -106,10 +108,11 @@ int runCase(const QString &playlistPath, InputMode mode)
         TimeSlice slice;
         QElapsedTimer timer;
         timer.start();
-        const SaveOutcome outcome = savePlaylist(folder, QStringLiteral("m3u"), copyPath, items, mode, slice);
+        const std::vector<QByteArrayView> views(items.begin(), items.end());
+        const Result<> saved = savePlaylist(folder, QStringLiteral("m3u"), files, views, mode, slice);
         const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        if (outcome.status != SaveOutcome::Status::Saved) {
-            std::fprintf(stderr, "save failed: %s\n", qPrintable(outcome.failure ? outcome.failure->message() : QString()));
+        if (!saved) {
+            std::fprintf(stderr, "save failed: %s\n", qPrintable(saved.failure().message()));
             return 1;
         }
         (rotate ? rotating : fresh).push_back(seconds);

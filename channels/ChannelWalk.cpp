@@ -2,13 +2,13 @@
 
 #include "intake/ChannelEntry.h"
 #include "intake/LineReader.h"
-
-#include <QFileDevice>
+#include "intake/TimeSlice.h"
+#include "intake/WorkingFiles.h"
 
 namespace channelWalk {
 
-PassResult forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice &slice,
-                        const std::function<void(int index)> &onEntry)
+Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice &slice,
+                      const std::function<void(int index)> &onEntry)
 {
     LineReader reader(rawCopy);
     QByteArrayView line;
@@ -17,14 +17,23 @@ PassResult forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice
         if (channelEntry::isEntry(channelEntry::readPart(line, mode)))
             onEntry(++position);
         if (!slice.next())
-            return PassResult::stopped();
+            return FileFailure::stopped();
     }
-    if (reader.failed()) {
-        auto file = qobject_cast<QFileDevice *>(&rawCopy);
-        return PassResult::failed({FileFailure::Action::Read, file ? file->fileName() : QString(),
-                                   rawCopy.errorString()});
-    }
-    return PassResult::done();
+    if (reader.failed())
+        return FileFailure::of(FileFailure::Action::Read, rawCopy);
+    return {};
+}
+
+Result<> tickedRows(WorkingFiles &files, InputMode mode, const std::vector<char> &ticks, TimeSlice &slice,
+                    const std::function<void(int row)> &onTicked)
+{
+    auto raw = files.open(WorkingFiles::Kind::Raw);
+    if (!raw)
+        return raw.failure();
+    return forEachEntry(**raw, mode, int(ticks.size()), slice, [&](int position) {
+        if (ticks[size_t(position)])
+            onTicked(position);
+    });
 }
 
 } // namespace channelWalk

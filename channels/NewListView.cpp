@@ -16,11 +16,16 @@ void NewListView::selectRow(int row)
 void NewListView::mousePressEvent(QMouseEvent *event)
 {
     ChannelListView::mousePressEvent(event);
-    Q_EMIT mousePressed();
+    m_dragFrom = selectedRow();
+    viewport()->setCursor(m_dragCursor);
 }
 
 void NewListView::mouseReleaseEvent(QMouseEvent *event)
 {
     ChannelListView::mouseReleaseEvent(event);
-    Q_EMIT mouseReleased();
+    const int to = selectedRow();
+    const int from = std::exchange(m_dragFrom, -1);
+    viewport()->unsetCursor();
+    if (from >= 0 && to >= 0)
+        Q_EMIT dropped(from, to);
 }

@@ -76,14 +76,14 @@ QByteArray fixScriptBytes()
     return bytes;
 }
 
-QString fixScriptPath(const QString &programFolder)
+QString fixScriptPath(const QString &folder)
 {
-    return QDir(programFolder).filePath(QLatin1String(fixScriptFileName));
+    return QDir(folder).filePath(QLatin1String(fixScriptFileName));
 }
 
-std::optional<FileFailure> writeFixScript(const QString &programFolder)
+Result<> writeFixScript(const QString &folder)
 {
-    QSaveFile file(fixScriptPath(programFolder));
+    QSaveFile file(fixScriptPath(folder));
     if (!file.open(QIODevice::WriteOnly))
         return FileFailure::of(FileFailure::Action::Create, file);
     const QByteArray bytes = fixScriptBytes();
@@ -94,5 +94,5 @@ std::optional<FileFailure> writeFixScript(const QString &programFolder)
                                                                      : FileFailure::Action::Write;
         return FileFailure::of(action, file);
     }
-    return std::nullopt;
+    return {};
 }

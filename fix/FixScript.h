@@ -1,12 +1,10 @@
 #pragma once
 
-#include "app/FileFailure.h"
+#include "intake/Result.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 // The command script that repairs garbled Cyrillic text on Windows: run as
 // administrator, it replaces five code-page tables with the Cyrillic one
@@ -21,8 +19,8 @@ inline constexpr char fixScriptFileName[] = "fix_krakozyabry.cmd";
 // platform, because cmd.exe reads it.
 [[nodiscard]] QByteArray fixScriptBytes();
 
-[[nodiscard]] QString fixScriptPath(const QString &programFolder);
+[[nodiscard]] QString fixScriptPath(const QString &folder);
 
-// Writes the script into programFolder, replacing an older one. The file
-// appears only when complete; on failure an existing script stays as it was.
-[[nodiscard]] std::optional<FileFailure> writeFixScript(const QString &programFolder);
+// Writes the script into the folder, replacing an older one. The file appears
+// only when complete; on failure an existing script stays as it was.
+Result<> writeFixScript(const QString &folder);

@@ -9,17 +9,6 @@ QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept
     return mode == InputMode::Utf8 ? utf8::beforeNul(line) : line;
 }
 
-QByteArrayView trimSpaces(QByteArrayView line) noexcept
-{
-    qsizetype begin = 0;
-    qsizetype end = line.size();
-    while (begin < end && line[begin] == ' ')
-        ++begin;
-    while (end > begin && line[end - 1] == ' ')
-        --end;
-    return line.sliced(begin, end - begin);
-}
-
 QByteArrayView name(QByteArrayView entry) noexcept
 {
     const qsizetype comma = entry.indexOf(',');

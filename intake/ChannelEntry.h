@@ -29,9 +29,6 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 // stays the same in all of them.
 [[nodiscard]] QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept;
 
-// Leading and trailing spaces (0x20 only) removed.
-[[nodiscard]] QByteArrayView trimSpaces(QByteArrayView line) noexcept;
-
 // The text after the first comma, or the whole line without a comma.
 [[nodiscard]] QByteArrayView name(QByteArrayView entry) noexcept;
 

@@ -1,8 +1,11 @@
 #include "intake/Normaliser.h"
 
 #include "encoding/Ansi.h"
+#include "encoding/Text.h"
 #include "encoding/Utf8.h"
 #include "intake/ChannelEntry.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -22,7 +25,7 @@ void Normaliser::beginPass(InputMode mode)
     m_lastChannelName = lastChannelName();
     m_lastNameChanged = false;
     m_mode = mode;
-    m_dupCount = 0;
+    m_repeats = 0;
     if (mode == InputMode::Utf8) {
         m_lastNameBytes = utf8::fromUtf16(m_lastChannelName);
         m_lastNameComparable = true;
@@ -53,39 +56,36 @@ QByteArrayView Normaliser::readLine(QByteArrayView rawLine)
     return m_scratch;
 }
 
-void Normaliser::normaliseLine(QByteArrayView rawLine, QByteArray &out)
+std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, QByteArray &out)
 {
-    const QByteArrayView line = channelEntry::trimSpaces(readLine(rawLine));
+    const QByteArrayView line = trimSpaces(readLine(rawLine));
     const bool header = channelEntry::isHeader(line);
     const bool entry = channelEntry::isEntry(line);
-    if (!header && !entry) {
-        out.append(line.data(), line.size());
-        out.append("\r\n", 2);
-        return;
-    }
-
-    m_prefixed.clear();
+    const qsizetype lineStart = out.size();
     if (header)
-        m_prefixed.append('#');
+        out.append('#');
     if (entry)
-        m_prefixed.append('#');
-    m_prefixed.append(line.data(), line.size());
-    out.append(m_prefixed);
-
-    if (entry) {
-        const QByteArrayView name = channelEntry::name(m_prefixed);
-        if (m_lastNameComparable && name == QByteArrayView(m_lastNameBytes)) {
-            ++m_dupCount;
-            if (m_dupCount < maxMarkerLength)
-                m_dupMarker = QByteArray(m_dupCount + 1, '\x01');
-            out.append(m_dupMarker);
-        } else {
-            m_dupCount = -1;
-        }
-        m_lastNameBytes.truncate(0); // keeps its buffer for the next name
-        m_lastNameBytes.append(name.data(), name.size());
-        m_lastNameComparable = true;
-        m_lastNameChanged = true;
+        out.append('#');
+    out.append(line.data(), line.size());
+    if (!entry) {
+        out.append("\r\n", 2);
+        return std::nullopt;
     }
+
+    // A name without a comma is the whole line, "#" included.
+    const qsizetype nameStart = out.size() - channelEntry::name(QByteArrayView(out).sliced(lineStart)).size();
+    const qsizetype nameLength = out.size() - nameStart;
+    if (m_lastNameComparable && QByteArrayView(out).sliced(nameStart) == QByteArrayView(m_lastNameBytes)) {
+        ++m_repeats;
+        out.append(std::min(m_repeats + 1, maxMarkerLength), '\x01');
+    } else {
+        m_repeats = -1;
+    }
+    m_lastNameBytes.truncate(0); // keeps its buffer for the next name
+    m_lastNameBytes.append(out.constData() + nameStart, nameLength);
+    m_lastNameComparable = true;
+    m_lastNameChanged = true;
+    const qsizetype listedLength = out.size() - nameStart;
     out.append("\r\n", 2);
+    return QByteArrayView(out).sliced(nameStart, listedLength);
 }

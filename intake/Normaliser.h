@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 // Makes the normalised working copy from the raw copy, one line at a time:
 // the line is read in the input mode, trimmed of spaces, header lines and
 // channel entries get "#" in front, and consecutive channel entries with the
@@ -17,13 +19,15 @@ public:
     // Name (without marker) of the channel entry normalised last. Nothing
     // clears it: it carries over from one pass, and one load, to the next.
     [[nodiscard]] QString lastChannelName() const;
-    // 0 at the start of every pass, -1 after a new name, +1 for each repeat.
-    [[nodiscard]] qint32 dupCount() const { return m_dupCount; }
-    [[nodiscard]] QByteArray dupMarker() const { return m_dupMarker; }
 
+    // The repeat count starts at 0 in every pass, so a first entry that
+    // repeats the last name of the pass before gets two markers.
     void beginPass(InputMode mode);
-    // Appends the normalised line with its CR LF.
-    void normaliseLine(QByteArrayView rawLine, QByteArray &out);
+    // Appends the normalised line with its CR LF. For a channel entry it
+    // returns the channel name as a reader of the normalised copy lists it
+    // (marker included, in the copy's bytes): a view into out, valid until out
+    // changes.
+    std::optional<QByteArrayView> normaliseLine(QByteArrayView rawLine, QByteArray &out);
     void endPass();
 
 private:
@@ -36,8 +40,7 @@ private:
     QByteArray m_lastNameBytes;
     bool m_lastNameComparable = false;
     bool m_lastNameChanged = false;
-    qint32 m_dupCount = 0;
-    QByteArray m_dupMarker;
+    // -1 after a new name, +1 for each repeat.
+    qint32 m_repeats = 0;
     QByteArray m_scratch;
-    QByteArray m_prefixed;
 };

@@ -1,192 +1,130 @@
 #include "intake/Passes.h"
 
-#include "encoding/Ansi.h"
+#include "encoding/Text.h"
 #include "encoding/Utf8.h"
 #include "intake/ChannelEntry.h"
 #include "intake/LineReader.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
-#include "intake/WorkingFiles.h"
+#include "intake/TimeSlice.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <memory>
+#include <QIODevice>
 
 namespace passes {
 
 namespace {
 
-constexpr qsizetype blockSize = 1 << 20;
-
-using Kind = WorkingFiles::Kind;
 using Action = FileFailure::Action;
 
-// Collects output in a block and writes it when the block is full. On a
-// failure the half-made file is deleted.
+constexpr qsizetype blockSize = 1 << 20;
+
+// Collects output in a block and writes it when the block is full.
 class BlockWriter
 {
 public:
-    explicit BlockWriter(std::unique_ptr<QFile> file)
-        : m_file(std::move(file))
+    explicit BlockWriter(QIODevice &device)
+        : m_device(device)
     {
         m_block.reserve(2 * blockSize);
-    }
-
-    ~BlockWriter()
-    {
-        if (m_file)
-            discard();
     }
 
     QByteArray &block() { return m_block; }
 
     [[nodiscard]] bool flushIfFull() { return m_block.size() < blockSize || flush(); }
 
-    [[nodiscard]] PassResult finish()
+    [[nodiscard]] Result<> finish()
     {
         if (!flush())
             return failure();
-        if (!m_file->flush())
-            return failure();
-        m_file->close();
-        m_file.reset();
-        return PassResult::done();
+        return {};
     }
 
-    [[nodiscard]] PassResult failure()
-    {
-        FileFailure f = FileFailure::of(Action::Write, *m_file);
-        discard();
-        return PassResult::failed(std::move(f));
-    }
-
-    [[nodiscard]] PassResult stopped()
-    {
-        discard();
-        return PassResult::stopped();
-    }
+    [[nodiscard]] FileFailure failure() const { return FileFailure::of(Action::Write, m_device); }
 
 private:
     bool flush()
     {
-        if (m_file->write(m_block) != m_block.size())
+        if (m_device.write(m_block) != m_block.size())
             return false;
         m_block.truncate(0);
         return true;
     }
 
-    void discard()
-    {
-        m_file->close();
-        m_file->remove();
-        m_file.reset();
-    }
-
-    std::unique_ptr<QFile> m_file;
+    QIODevice &m_device;
     QByteArray m_block;
 };
 
-PassResult openForReading(QFile &file)
-{
-    if (!QFileInfo(file.fileName()).isFile()) {
-        const QString reason = QFileInfo::exists(file.fileName())
-            ? QStringLiteral("Это не файл.")
-            : QStringLiteral("Файл не найден.");
-        return PassResult::failed({Action::Open, file.fileName(), reason});
-    }
-    if (!file.open(QIODevice::ReadOnly))
-        return PassResult::failed(FileFailure::of(Action::Open, file));
-    return PassResult::done();
-}
-
 } // namespace
 
-PassResult makeRawCopy(const QString &playlistPath, WorkingFiles &files)
+Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, TimeSlice &slice)
 {
-    QFile input(playlistPath);
-    if (PassResult opened = openForReading(input); !opened.ok())
-        return opened;
-
-    std::optional<FileFailure> failure;
-    auto raw = files.createNew(Kind::Raw, failure);
-    if (!raw)
-        return PassResult::failed(*failure);
-    BlockWriter out(std::move(raw));
-
+    BlockWriter out(rawCopy);
     RawCopier copier;
     QByteArray block(blockSize, Qt::Uninitialized);
     for (;;) {
-        const qint64 got = input.read(block.data(), blockSize);
-        if (got < 0) {
-            FileFailure f = FileFailure::of(Action::Read, input);
-            (void)out.stopped(); // drops the half-made copy
-            return PassResult::failed(std::move(f));
-        }
+        const qint64 got = playlist.read(block.data(), blockSize);
+        if (got < 0)
+            return FileFailure::of(Action::Read, playlist);
         if (got == 0)
             break;
         copier.feed(QByteArrayView(block.constData(), got), out.block());
         if (!out.flushIfFull())
             return out.failure();
+        if (!slice.next())
+            return FileFailure::stopped();
     }
     copier.finish(out.block());
     return out.finish();
 }
 
-PassResult makeNormalisedCopy(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice)
+Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
+                   TimeSlice &slice, const NameSink &onName)
 {
-    QFile raw(files.path(Kind::Raw));
-    if (PassResult opened = openForReading(raw); !opened.ok())
-        return opened;
-
-    std::optional<FileFailure> failure;
-    auto normalised = files.createNew(Kind::Normalised, failure);
-    if (!normalised)
-        return PassResult::failed(*failure);
-    BlockWriter out(std::move(normalised));
-
+    BlockWriter out(normalisedCopy);
     normaliser.beginPass(mode);
-    LineReader reader(raw);
+    LineReader reader(rawCopy);
     QByteArrayView line;
     while (reader.next(line)) {
-        normaliser.normaliseLine(line, out.block());
-        if (!out.flushIfFull())
+        if (const std::optional<QByteArrayView> name = normaliser.normaliseLine(line, out.block()))
+            onName(*name);
+        if (!out.flushIfFull()) {
+            normaliser.endPass();
             return out.failure();
+        }
         if (!slice.next()) {
             normaliser.endPass();
-            return out.stopped();
+            return FileFailure::stopped();
         }
     }
     normaliser.endPass();
-    if (reader.failed()) {
-        FileFailure f = FileFailure::of(Action::Read, raw);
-        (void)out.stopped();
-        return PassResult::failed(std::move(f));
-    }
+    if (reader.failed())
+        return FileFailure::of(Action::Read, rawCopy);
     return out.finish();
 }
 
-PassResult readChannelNames(WorkingFiles &files, InputMode mode, TimeSlice &slice,
-                            const std::function<void(QString &&name)> &onName)
+Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, TimeSlice &slice, const NameSink &onName)
 {
-    QFile normalised(files.path(Kind::Normalised));
-    if (PassResult opened = openForReading(normalised); !opened.ok())
-        return opened;
-
-    LineReader reader(normalised);
+    LineReader reader(normalisedCopy);
     QByteArrayView line;
+    QByteArray sanitized;
     while (reader.next(line)) {
-        const QByteArrayView read = channelEntry::trimSpaces(channelEntry::readPart(line, mode));
+        const QByteArrayView read = trimSpaces(channelEntry::readPart(line, mode));
         if (channelEntry::isEntry(read)) {
             const QByteArrayView name = channelEntry::name(read);
-            onName(mode == InputMode::Utf8 ? utf8::toUtf16(name) : ansi::toUtf16(name));
+            if (mode == InputMode::Utf8 && !utf8::isValid(name)) {
+                sanitized.truncate(0);
+                utf8::appendSanitized(name, sanitized);
+                onName(sanitized);
+            } else {
+                onName(name);
+            }
         }
         if (!slice.next())
-            return PassResult::stopped();
+            return FileFailure::stopped();
     }
     if (reader.failed())
-        return PassResult::failed(FileFailure::of(Action::Read, normalised));
-    return PassResult::done();
+        return FileFailure::of(Action::Read, normalisedCopy);
+    return {};
 }
 
 } // namespace passes

@@ -1,8 +1,11 @@
 #include "intake/WorkingFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -11,6 +14,11 @@
 #endif
 
 namespace {
+
+using Action = FileFailure::Action;
+
+const QString folderPrefix = QStringLiteral("kelvaro-");
+const QString lockSuffix = QStringLiteral(".lock");
 
 QString fileName(WorkingFiles::Kind kind)
 {
@@ -23,54 +31,92 @@ bool isWritableFolder(const QString &path)
     return info.isDir() && info.isWritable();
 }
 
-#ifdef Q_OS_UNIX
 // A folder only this user can enter: created with mode 0700, or, if it is
 // there already, a real folder (no link) of this user's, set back to 0700.
 bool preparePrivateFolder(const QString &path)
 {
+#ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(path);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         return false;
     struct stat st;
     if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return false;
-    if ((st.st_mode & 0777) != 0700 && ::chmod(native.constData(), 0700) != 0)
-        return false;
-    return true;
+    return (st.st_mode & 0777) == 0700 || ::chmod(native.constData(), 0700) == 0;
+#else
+    QDir().mkpath(path);
+    return isWritableFolder(path) && !QFileInfo(path).isSymLink();
+#endif
 }
 
+#ifdef Q_OS_UNIX
 QString userName()
 {
     if (const passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
         return QString::fromLocal8Bit(pw->pw_name);
     return QString::number(::geteuid());
 }
+#endif
 
 QString privateFolder()
 {
     QStringList candidates;
+#ifdef Q_OS_UNIX
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && isWritableFolder(runtime))
         candidates << runtime + QStringLiteral("/kelvaro");
     candidates << QDir::tempPath() + QStringLiteral("/kelvaro-") + userName();
+#else
+    candidates << QDir::tempPath() + QStringLiteral("/Kelvaro");
+#endif
     for (const QString &candidate : std::as_const(candidates)) {
         if (preparePrivateFolder(candidate))
             return candidate;
     }
     return {};
 }
-#else
-QString privateFolder()
+
+// A lock that a running copy holds for as long as it runs, however long: it
+// is stale only when its process is gone.
+std::unique_ptr<QLockFile> lockFor(const QString &folder)
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/Kelvaro");
-    QDir().mkpath(folder);
-    return isWritableFolder(folder) ? folder : QString();
+    auto lock = std::make_unique<QLockFile>(folder + lockSuffix);
+    lock->setStaleLockTime(0);
+    return lock;
 }
-#endif
+
+// "kelvaro-<process id>-<random>", as makeFolder() names them.
+bool isCopyFolderName(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^kelvaro-[0-9]+-[0-9a-z]+$"));
+    return pattern.match(name).hasMatch();
+}
+
+// Only the working files and then the folder itself, if that leaves it
+// empty: whatever else someone put there stays.
+void removeCopyFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir() || info.isSymLink())
+        return;
+    for (WorkingFiles::Kind kind : {WorkingFiles::Kind::Normalised, WorkingFiles::Kind::Raw})
+        QFile::remove(folder + QDir::separator() + fileName(kind));
+    QDir().rmdir(folder);
+}
 
 } // namespace
 
-QString WorkingFiles::resolveFolder()
+WorkingFiles::WorkingFiles(const QString &temporaryFolder)
+    : m_base(temporaryFolder)
+{
+}
+
+WorkingFiles::~WorkingFiles()
+{
+    removeAll();
+}
+
+QString WorkingFiles::temporaryFolder()
 {
     const QString temp = qEnvironmentVariable("Temp");
     if (!temp.isEmpty() && isWritableFolder(temp))
@@ -78,51 +124,116 @@ QString WorkingFiles::resolveFolder()
     return privateFolder();
 }
 
-const QString &WorkingFiles::folder()
+void WorkingFiles::removeAbandoned(const QString &base)
+{
+    if (base.isEmpty())
+        return;
+    const QStringList folders = QDir(base).entryList({folderPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : folders) {
+        if (!isCopyFolderName(name))
+            continue;
+        const QString folder = base + u'/' + name;
+        auto lock = lockFor(folder);
+        // Taken only when no running copy holds it.
+        if (!lock->tryLock(0))
+            continue;
+        removeCopyFolder(folder);
+        lock->unlock();
+    }
+}
+
+bool WorkingFiles::makeFolder()
+{
+    const QString base = m_base.isEmpty() ? temporaryFolder() : m_base;
+    if (base.isEmpty())
+        return false;
+    // The lock comes first: a folder without a held lock is an abandoned one.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QString folder = base + u'/' + folderPrefix + QString::number(QCoreApplication::applicationPid())
+            + u'-' + QString::number(QRandomGenerator::global()->generate(), 36);
+        auto lock = lockFor(folder);
+        if (!lock->tryLock(0))
+            continue;
+        if (preparePrivateFolder(folder)) {
+            m_folder = folder;
+            m_lock = std::move(lock);
+            return true;
+        }
+        lock->unlock();
+    }
+    return false;
+}
+
+QString WorkingFiles::folder()
 {
     if (m_folder.isEmpty())
-        m_folder = resolveFolder();
+        (void)makeFolder();
     return m_folder;
 }
 
 QString WorkingFiles::path(Kind kind)
 {
-    if (folder().isEmpty())
-        return {};
-    // The folder is used as it is, the name appended with the separator.
-    return folder() + QDir::separator() + fileName(kind);
+    const QString f = folder();
+    return f.isEmpty() ? QString() : f + QDir::separator() + fileName(kind);
 }
 
-bool WorkingFiles::exists(Kind kind)
+bool WorkingFiles::exists(Kind kind) const
 {
-    // A dangling link counts: it stands in the way of a new file.
-    const QFileInfo info(path(kind));
+    if (m_folder.isEmpty())
+        return false;
+    const QFileInfo info(m_folder + QDir::separator() + fileName(kind));
     return info.exists() || info.isSymLink();
 }
 
-std::optional<FileFailure> WorkingFiles::removeIfPresent(Kind kind)
+Result<> WorkingFiles::remove(Kind kind)
 {
     if (!exists(kind))
-        return std::nullopt;
-    QFile file(path(kind));
+        return {};
+    QFile file(m_folder + QDir::separator() + fileName(kind));
     if (file.remove())
-        return std::nullopt;
-    return FileFailure::of(FileFailure::Action::Delete, file);
+        return {};
+    return FileFailure::of(Action::Delete, file);
 }
 
-std::unique_ptr<QFile> WorkingFiles::createNew(Kind kind, std::optional<FileFailure> &failure)
+Result<std::unique_ptr<QFile>> WorkingFiles::create(Kind kind)
 {
-    if (folder().isEmpty()) {
-        failure = FileFailure{FileFailure::Action::Create, QDir::tempPath() + QDir::separator() + fileName(kind),
-                              QStringLiteral("Нет папки для временных файлов.")};
-        return nullptr;
+    const QString target = path(kind);
+    if (target.isEmpty()) {
+        return FileFailure{Action::Create, QDir::tempPath() + QDir::separator() + fileName(kind),
+                           QStringLiteral("Нет папки для временных файлов.")};
     }
-    auto file = std::make_unique<QFile>(path(kind));
+    auto file = std::make_unique<QFile>(target);
     // NewOnly is O_CREAT | O_EXCL: it never follows a link at the path.
-    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        failure = FileFailure::of(FileFailure::Action::Create, *file);
-        return nullptr;
+    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return FileFailure::of(Action::Create, *file);
+    return file;
+}
+
+Result<std::unique_ptr<QFile>> WorkingFiles::open(Kind kind)
+{
+    if (!exists(kind))
+        return FileFailure::notLoaded(path(kind));
+    return openForReading(path(kind));
+}
+
+void WorkingFiles::removeAll()
+{
+    if (m_folder.isEmpty())
+        return;
+    removeCopyFolder(m_folder);
+    m_lock.reset();
+    m_folder.clear();
+}
+
+Result<std::unique_ptr<QFile>> openForReading(const QString &path)
+{
+    auto file = std::make_unique<QFile>(path);
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        const QString reason = info.exists() ? QStringLiteral("Это не файл.") : QStringLiteral("Файл не найден.");
+        return FileFailure{Action::Open, path, reason};
     }
-    failure.reset();
+    if (!file->open(QIODevice::ReadOnly))
+        return FileFailure::of(Action::Open, *file);
     return file;
 }

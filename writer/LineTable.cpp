@@ -1,6 +1,6 @@
 #include "writer/LineTable.h"
 
-#include "app/TimeSlice.h"
+#include "intake/TimeSlice.h"
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
 #include "writer/LineScanner.h"

@@ -1,6 +1,9 @@
 #include "writer/PlaylistSave.h"
 
-#include "app/TimeSlice.h"
+#include "encoding/Ansi.h"
+#include "encoding/Utf8.h"
+#include "intake/TimeSlice.h"
+#include "intake/WorkingFiles.h"
 #include "writer/PlaylistWriter.h"
 
 #include <QFile>
@@ -10,19 +13,13 @@
 namespace {
 
 using Action = FileFailure::Action;
-using Status = SaveOutcome::Status;
 
 // Small enough to stay in the cache between reading and writing it.
 constexpr qsizetype copyChunkBytes = qsizetype(256) << 10;
 
-SaveOutcome failed(FileFailure failure)
+FileFailure failed(Action action, const QFileDevice &file)
 {
-    return {Status::Failed, std::move(failure)};
-}
-
-SaveOutcome failed(Action action, const QFileDevice &file)
-{
-    return failed(FileFailure::of(action, file));
+    return FileFailure::of(action, file);
 }
 
 // Decided by the permission bits rather than by access(): root may write
@@ -33,19 +30,19 @@ bool isReadOnly(const QFileInfo &info)
 }
 
 // Whether a file may be created or replaced at the path.
-std::optional<FileFailure> checkTarget(const QString &path)
+Result<> checkTarget(const QString &path)
 {
     const QFileInfo info(path);
     if (info.isDir())
         return FileFailure{Action::Create, path, QStringLiteral("На этом месте находится папка.")};
     if (info.exists() && isReadOnly(info))
         return FileFailure{Action::Replace, path, QStringLiteral("Файл доступен только для чтения.")};
-    return std::nullopt;
+    return {};
 }
 
 // Copies through a temporary file, so the destination is either the old one
 // or a complete copy.
-std::optional<SaveOutcome> copyReplacing(const QString &from, const QString &to, TimeSlice &slice)
+Result<> copyReplacing(const QString &from, const QString &to, TimeSlice &slice)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
@@ -63,30 +60,37 @@ std::optional<SaveOutcome> copyReplacing(const QString &from, const QString &to,
         if (out.write(buffer.constData(), n) != n)
             return failed(Action::Write, out);
         if (!slice.next())
-            return SaveOutcome{Status::Stopped, std::nullopt};
+            return FileFailure::stopped();
     }
     if (!out.commit())
         return failed(Action::Write, out);
-    return std::nullopt;
+    return {};
 }
 
 // An empty list leaves no output, only the backup of the previous one.
-SaveOutcome retireOutput(const QString &output, const QString &backup, TimeSlice &slice)
+Result<> retireOutput(const QString &output, const QString &backup, TimeSlice &slice)
 {
-    if (const auto outcome = copyReplacing(output, backup, slice))
-        return *outcome;
+    if (Result<> copied = copyReplacing(output, backup, slice); !copied)
+        return copied;
     QFile old(output);
     if (!old.remove())
         return failed(Action::Delete, old);
-    return {Status::Saved, std::nullopt};
+    return {};
+}
+
+// Until the writer takes the items as they are held.
+QStringList itemTexts(std::span<const QByteArrayView> items, InputMode mode)
+{
+    QStringList texts;
+    for (const QByteArrayView item : items)
+        texts << (mode == InputMode::Utf8 ? utf8::toUtf16(item) : ansi::toUtf16(item));
+    return texts;
 }
 
 // Writes the playlist into the save file without committing it.
-std::optional<SaveOutcome> writeNewOutput(QFile &copy, QSaveFile &file, const QStringList &items,
-                                          InputMode mode, TimeSlice &slice)
+Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArrayView> items, InputMode mode,
+                        TimeSlice &slice)
 {
-    if (!copy.open(QIODevice::ReadOnly))
-        return failed(Action::Open, copy);
     QByteArray read;
     QByteArrayView bytes;
     if (copy.size() > 0) {
@@ -102,59 +106,58 @@ std::optional<SaveOutcome> writeNewOutput(QFile &copy, QSaveFile &file, const QS
     if (!file.open(QIODevice::WriteOnly))
         return failed(Action::Create, file);
     PlaylistWriter writer(bytes, mode);
-    switch (writer.write(items, file, slice)) {
+    switch (writer.write(itemTexts(items, mode), file, slice)) {
     case PlaylistWriter::Outcome::Written:
-        return std::nullopt;
+        return {};
     case PlaylistWriter::Outcome::WriteFailed:
         return failed(Action::Write, file);
     case PlaylistWriter::Outcome::Stopped:
         break;
     }
-    return SaveOutcome{Status::Stopped, std::nullopt};
+    return FileFailure::stopped();
 }
 
 } // namespace
 
-QString playlistOutputPath(const QString &programFolder, const QString &extension)
+QString playlistOutputPath(const QString &folder, const QString &extension)
 {
-    return programFolder + QStringLiteral("/Kelvaro.") + extension;
+    return folder + QStringLiteral("/Kelvaro.") + extension;
 }
 
-QString playlistBackupPath(const QString &programFolder, const QString &extension)
+QString playlistBackupPath(const QString &folder, const QString &extension)
 {
-    return programFolder + QStringLiteral("/Playlist_OLD.") + extension;
+    return folder + QStringLiteral("/Playlist_OLD.") + extension;
 }
 
-SaveOutcome savePlaylist(const QString &programFolder, const QString &extension,
-                         const QString &normalisedCopyPath, const QStringList &items, InputMode mode,
-                         TimeSlice &slice)
+Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
+                      std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice)
 {
-    QFile copy(normalisedCopyPath);
-    if (!copy.exists())
-        return {Status::NoPlaylist, std::nullopt};
+    auto copy = files.open(WorkingFiles::Kind::Normalised);
+    if (!copy)
+        return copy.failure();
 
-    const QString output = playlistOutputPath(programFolder, extension);
-    const QString backup = playlistBackupPath(programFolder, extension);
-    if (auto failure = checkTarget(output))
-        return failed(std::move(*failure));
+    const QString output = playlistOutputPath(folder, extension);
+    const QString backup = playlistBackupPath(folder, extension);
+    if (Result<> usable = checkTarget(output); !usable)
+        return usable;
     const bool hadOutput = QFileInfo::exists(output);
     if (hadOutput) {
-        if (auto failure = checkTarget(backup))
-            return failed(std::move(*failure));
+        if (Result<> usable = checkTarget(backup); !usable)
+            return usable;
     }
 
-    if (items.isEmpty())
-        return hadOutput ? retireOutput(output, backup, slice) : SaveOutcome{Status::Saved, std::nullopt};
+    if (items.empty())
+        return hadOutput ? retireOutput(output, backup, slice) : Result<>();
 
     QSaveFile file(output);
-    if (const auto outcome = writeNewOutput(copy, file, items, mode, slice))
-        return *outcome;
-    copy.close(); // unmaps it
+    if (Result<> written = writeNewOutput(**copy, file, items, mode, slice); !written)
+        return written;
+    (*copy)->close(); // unmaps it
     if (hadOutput) {
-        if (const auto outcome = copyReplacing(output, backup, slice))
-            return *outcome;
+        if (Result<> copied = copyReplacing(output, backup, slice); !copied)
+            return copied;
     }
     if (!file.commit())
         return failed(Action::Write, file);
-    return {Status::Saved, std::nullopt};
+    return {};
 }

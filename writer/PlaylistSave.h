@@ -1,39 +1,27 @@
 #pragma once
 
-#include "app/FileFailure.h"
 #include "encoding/InputMode.h"
+#include "intake/Result.h"
 
+#include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 
-#include <optional>
+#include <span>
 
 class TimeSlice;
+class WorkingFiles;
 
-struct SaveOutcome
-{
-    enum class Status {
-        Saved,
-        NoPlaylist, // the normalised copy is missing: nothing was loaded
-        Failed,     // `failure` names the file and the reason
-        Stopped,    // the time slice asked to stop; no file was changed
-    };
-
-    Status status;
-    std::optional<FileFailure> failure;
-};
-
-// "Kelvaro." and the extension in the program's folder; the backup of the
+// "Kelvaro." and the extension in the output folder; the backup of the
 // previous output is "Playlist_OLD." and the same extension. An empty
 // extension leaves the names ending with the dot.
-[[nodiscard]] QString playlistOutputPath(const QString &programFolder, const QString &extension);
-[[nodiscard]] QString playlistBackupPath(const QString &programFolder, const QString &extension);
+[[nodiscard]] QString playlistOutputPath(const QString &folder, const QString &extension);
+[[nodiscard]] QString playlistBackupPath(const QString &folder, const QString &extension);
 
-// Saves the new playlist for the items (see PlaylistWriter). A previous output
-// becomes the backup, but only once the new output is completely written:
-// until then the previous output and backup stay as they were, and a failed
-// or stopped save leaves no temporary file behind. With no items, a previous
-// output becomes the backup and no output is written.
-[[nodiscard]] SaveOutcome savePlaylist(const QString &programFolder, const QString &extension,
-                                       const QString &normalisedCopyPath, const QStringList &items,
-                                       InputMode mode, TimeSlice &slice);
+// Saves the new playlist for the items (see PlaylistWriter) from the
+// normalised copy; NotLoaded without one. A previous output becomes the
+// backup, but only once the new output is completely written: until then the
+// previous output and backup stay as they were, and a failed or stopped save
+// leaves no temporary file behind. With no items, a previous output becomes
+// the backup and no output is written.
+Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
+                      std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice);

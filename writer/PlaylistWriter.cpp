@@ -1,6 +1,6 @@
 #include "writer/PlaylistWriter.h"
 
-#include "app/TimeSlice.h"
+#include "intake/TimeSlice.h"
 #include "writer/ChunkedOutput.h"
 #include "writer/EntryIndex.h"
 #include "writer/LineTable.h"

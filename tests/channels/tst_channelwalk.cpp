@@ -2,6 +2,7 @@
 #include "common/TestSupport.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
+#include "intake/TimeSlice.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -19,12 +20,12 @@ QStringList created(QByteArray raw, InputMode mode, const QStringList &items, co
     device.open(QIODevice::ReadOnly);
     TimeSlice slice;
     QStringList out;
-    const PassResult result =
+    const Result<> result =
         channelWalk::forEachEntry(device, mode, int(items.size()), slice, [&](int i) {
             if (ticks.value(i))
                 out << items[i];
         });
-    return result.ok() ? out : QStringList{QStringLiteral("<failed>")};
+    return result ? out : QStringList{QStringLiteral("<failed>")};
 }
 
 int entriesSeen(const QByteArray &raw, InputMode mode)
@@ -46,7 +47,7 @@ int entriesListed(const QByteArray &raw, InputMode mode)
     for (const QByteArray &line : raw.split('\n')) {
         if (line.isEmpty())
             continue;
-        normaliser.normaliseLine(line.chopped(1), normalised);
+        (void)normaliser.normaliseLine(line.chopped(1), normalised);
     }
     normaliser.endPass();
     int listed = 0;
@@ -160,8 +161,8 @@ void TestChannelWalk::stopsWhenAsked()
     int calls = 0;
     TimeSlice slice([&] { ++calls; return false; }, 0);
     int seen = 0;
-    const PassResult result = channelWalk::forEachEntry(device, InputMode::Utf8, 1000, slice, [&](int) { ++seen; });
-    QCOMPARE(result.status, PassResult::Status::Stopped);
+    const Result<> result = channelWalk::forEachEntry(device, InputMode::Utf8, 1000, slice, [&](int) { ++seen; });
+    QVERIFY(!result && result.failure().isStop());
     QCOMPARE(calls, 1);
     QCOMPARE(seen, 1);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QString>
+#include <QTest>
 
 // Helpers shared by the tests.
 namespace testsupport {
@@ -9,7 +11,18 @@ namespace testsupport {
 // "d0 9f 31" -> the bytes; spaces are ignored.
 [[nodiscard]] QByteArray hex(const char *spaced);
 
-// The bytes of a real public playlist from the shared data folder.
+// The path of a real public playlist in the shared data folder.
 [[nodiscard]] QString playlistPath(const QString &fileName);
 
+// The lines joined, each ended by CR LF, as the working files and outputs hold them.
+[[nodiscard]] QByteArray crlfLines(const QByteArrayList &lines);
+
 } // namespace testsupport
+
+// Skips the running test when a real playlist it reads is not there (the
+// shared data folder is absent from this checkout).
+#define KELVARO_REQUIRE_FILE(path)                                                                                \
+    do {                                                                                                          \
+        if (!QFileInfo::exists(path))                                                                             \
+            QSKIP(qPrintable(QStringLiteral("%1 is absent (no shared data folder)").arg(path)));                 \
+    } while (false)

@@ -1,34 +1,30 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "app/session/PlaylistSession.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <memory>
-
-class ChannelListModel;
 class QAbstractButton;
-class QLabel;
-class QListView;
 class QWidget;
 
-// Drives a real main window in a test: a program folder and a temporary
-// folder of its own, the open-file dialog answered by the test, and message
-// boxes recorded instead of shown.
+// Drives a real main window in a test: a session with a program folder and
+// a temporary folder of its own, the open-file dialog answered by the test,
+// and message boxes recorded instead of shown. Keep one per test function,
+// on the stack.
 class WindowDriver
 {
 public:
     WindowDriver();
     ~WindowDriver();
 
-    [[nodiscard]] Form1 &window() const { return *m_window; }
+    [[nodiscard]] Form1 &window() { return m_window; }
+    [[nodiscard]] PlaylistSession &session() { return m_session; }
     [[nodiscard]] QString programFolder() const { return m_programFolder.path(); }
-    [[nodiscard]] QString tempFolder() const { return m_tempFolder.path(); }
-    [[nodiscard]] QString rawCopyPath() const;
-    [[nodiscard]] QString normalisedCopyPath() const;
+    [[nodiscard]] QString workingFilePath(WorkingFiles::Kind kind) { return m_session.workingFiles().path(kind); }
 
     // A file in the program folder with these bytes; returns its path.
     QString writeFile(const QString &name, const QByteArray &bytes) const;
@@ -36,17 +32,16 @@ public:
     // Clicks "Загрузить" and answers the dialog with path (or cancels for an
     // empty path); returns when the load has ended.
     void load(const QString &path);
-    void clickButton(const char *name);
-    void selectOption(const char *name);
+    // Clicks and returns when what the click started has ended.
+    void click(const char *name);
+    void waitForEnd();
 
     template<class T = QWidget>
     [[nodiscard]] T *control(const char *name) const;
     [[nodiscard]] QAbstractButton *button(const char *name) const;
     [[nodiscard]] QString labelText(const char *name) const;
-    [[nodiscard]] ChannelListModel &sourceList() const;
-    [[nodiscard]] ChannelListModel &newList() const;
-    [[nodiscard]] QStringList sourceItems() const;
-    [[nodiscard]] QStringList newItems() const;
+    [[nodiscard]] QStringList sourceItems() { return m_session.sourceList().texts(); }
+    [[nodiscard]] QStringList newItems() { return m_session.newList().texts(); }
 
     // Messages shown since the last call.
     [[nodiscard]] QStringList takeMessages();
@@ -56,8 +51,8 @@ private:
 
     QTemporaryDir m_programFolder;
     QTemporaryDir m_tempFolder;
-    QByteArray m_oldTemp;
-    std::unique_ptr<Form1> m_window;
+    PlaylistSession m_session;
+    Form1 m_window;
     QStringList m_messages;
     QString m_nextAnswer;
 };

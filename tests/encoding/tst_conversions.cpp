@@ -1,8 +1,8 @@
 #include "common/TestSupport.h"
 #include "encoding/Ansi.h"
-#include "encoding/LineCodec.h"
 #include "encoding/Utf8.h"
-#include "encoding/basInCodePage.h"
+#include "reference/LineCodec.h"
+#include "reference/basInCodePage.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -138,8 +138,8 @@ void TestFixScript::writesScriptIntoFolder()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
 
-    const std::optional<FileFailure> failure = writeFixScript(folder.path());
-    QVERIFY2(!failure, failure ? qPrintable(failure->message()) : "");
+    const Result<> written = writeFixScript(folder.path());
+    QVERIFY2(written, written ? "" : qPrintable(written.failure().message()));
     QCOMPARE(contents(folder.filePath("fix_krakozyabry.cmd")), golden());
     QCOMPARE(entries(folder.path()), QStringList{"fix_krakozyabry.cmd"});
 }
@@ -151,7 +151,7 @@ void TestFixScript::replacesLongerScript()
     const QString path = folder.filePath("fix_krakozyabry.cmd");
     QVERIFY(writeBytes(path, QByteArray(10000, 'x')));
 
-    QVERIFY(!writeFixScript(folder.path()));
+    QVERIFY(writeFixScript(folder.path()));
     QCOMPARE(contents(path), golden());
     QCOMPARE(entries(folder.path()), QStringList{"fix_krakozyabry.cmd"});
 }
@@ -198,17 +198,17 @@ void TestFixScript::failures()
                                                   | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther));
     const QStringList before = entries(folder);
 
-    std::optional<FileFailure> failure;
+    Result<> written;
     {
         const Unprivileged user;
         QVERIFY(user.active());
-        failure = writeFixScript(folder);
+        written = writeFixScript(folder);
     }
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 
-    QVERIFY(failure);
-    QCOMPARE(failure->path, path);
-    QVERIFY(failure->message().contains(QDir::toNativeSeparators(path)));
+    QVERIFY(!written);
+    QCOMPARE(written.failure().path, path);
+    QVERIFY(written.failure().message().contains(QDir::toNativeSeparators(path)));
     QCOMPARE(entries(folder), before);
     if (!oldScript.isEmpty())
         QCOMPARE(contents(path), oldScript);

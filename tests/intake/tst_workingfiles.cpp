@@ -53,36 +53,47 @@ int mode(const QString &path)
 
 } // namespace
 
+using Kind = WorkingFiles::Kind;
+
 class TestWorkingFiles : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void tempIsUsedUnchanged_data();
-    void tempIsUsedUnchanged();
+    void ownFolderInsideTemp_data();
+    void ownFolderInsideTemp();
     void privateFolderWithoutTemp_data();
     void privateFolderWithoutTemp();
     void plantedFolderLinkIsRefused();
-    void createNewNeverFollowsALink();
+    void createNeverFollowsALink();
     void pathsAndRemoval();
+    void twoCopiesNeverShareFiles();
+    void abandonedFoldersGoRunningOnesStay();
 };
 
-void TestWorkingFiles::tempIsUsedUnchanged_data()
+void TestWorkingFiles::ownFolderInsideTemp_data()
 {
     QTest::addColumn<QString>("suffix");
     QTest::addRow("plain") << "";
     QTest::addRow("trailing-separator") << "/";
 }
 
-void TestWorkingFiles::tempIsUsedUnchanged()
+void TestWorkingFiles::ownFolderInsideTemp()
 {
     QFETCH(QString, suffix);
     QTemporaryDir dir;
     const QString temp = dir.path() + suffix;
     EnvironmentVariable env("Temp", QFile::encodeName(temp));
-    QCOMPARE(WorkingFiles::resolveFolder(), temp);
+    QCOMPARE(WorkingFiles::temporaryFolder(), temp);
     WorkingFiles files;
-    QCOMPARE(files.path(WorkingFiles::Kind::Raw), temp + QDir::separator() + QStringLiteral("ttemp.kv"));
-    QCOMPARE(files.path(WorkingFiles::Kind::Normalised), temp + QDir::separator() + QStringLiteral("temp.kelv"));
+    QVERIFY(!files.exists(Kind::Raw));
+    QVERIFY(QDir(dir.path()).isEmpty()); // nothing made before it is needed
+    const QString folder = files.folder();
+    QCOMPARE(QFileInfo(folder).dir().canonicalPath(), QDir(dir.path()).canonicalPath());
+    QCOMPARE(mode(folder), 0700);
+    QCOMPARE(files.path(Kind::Raw), folder + QDir::separator() + QStringLiteral("ttemp.kv"));
+    QCOMPARE(files.path(Kind::Normalised), folder + QDir::separator() + QStringLiteral("temp.kelv"));
+    files.removeAll();
+    QVERIFY(!QFileInfo::exists(folder));
 }
 
 void TestWorkingFiles::privateFolderWithoutTemp_data()
@@ -107,7 +118,7 @@ void TestWorkingFiles::privateFolderWithoutTemp()
     }
     EnvironmentVariable env("Temp", temp == QLatin1String("-") ? QByteArray() : QFile::encodeName(value));
     EnvironmentVariable xdg("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const QString folder = WorkingFiles::resolveFolder();
+    const QString folder = WorkingFiles::temporaryFolder();
     QVERIFY(!folder.isEmpty());
     QVERIFY(folder != value);
     QVERIFY(QFileInfo(folder).isDir());
@@ -116,7 +127,7 @@ void TestWorkingFiles::privateFolderWithoutTemp()
     QCOMPARE(mode(folder), 0700);
     // A folder left open to others by someone is closed again.
     QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x7755)));
-    QCOMPARE(WorkingFiles::resolveFolder(), folder);
+    QCOMPARE(WorkingFiles::temporaryFolder(), folder);
     QCOMPARE(mode(folder), 0700);
 #endif
 }
@@ -131,7 +142,7 @@ void TestWorkingFiles::plantedFolderLinkIsRefused()
     QVERIFY(QFile::link(elsewhere.path(), runtime.filePath(QStringLiteral("kelvaro"))));
     EnvironmentVariable env("Temp", QByteArray());
     EnvironmentVariable xdg("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const QString folder = WorkingFiles::resolveFolder();
+    const QString folder = WorkingFiles::temporaryFolder();
     QVERIFY(!folder.isEmpty());
     QVERIFY(!folder.startsWith(runtime.path()));
     QVERIFY(folder.startsWith(QDir::tempPath() + QStringLiteral("/kelvaro-")));
@@ -140,14 +151,13 @@ void TestWorkingFiles::plantedFolderLinkIsRefused()
 #endif
 }
 
-void TestWorkingFiles::createNewNeverFollowsALink()
+void TestWorkingFiles::createNeverFollowsALink()
 {
 #ifndef Q_OS_UNIX
     QSKIP("symbolic links");
 #else
     QTemporaryDir dir;
-    EnvironmentVariable env("Temp", QFile::encodeName(dir.path()));
-    WorkingFiles files;
+    WorkingFiles files(dir.path());
     const QString victim = dir.filePath(QStringLiteral("victim"));
     for (bool dangling : {true, false}) {
         if (!dangling) {
@@ -155,17 +165,16 @@ void TestWorkingFiles::createNewNeverFollowsALink()
             QVERIFY(v.open(QIODevice::WriteOnly));
             v.write("precious");
         }
-        QVERIFY(QFile::link(victim, files.path(WorkingFiles::Kind::Raw)));
-        QVERIFY(files.exists(WorkingFiles::Kind::Raw));
-        std::optional<FileFailure> failure;
-        QVERIFY(!files.createNew(WorkingFiles::Kind::Raw, failure));
-        QVERIFY(failure);
-        QCOMPARE(failure->action, FileFailure::Action::Create);
-        QVERIFY(failure->message().contains(files.path(WorkingFiles::Kind::Raw)));
+        QVERIFY(QFile::link(victim, files.path(Kind::Raw)));
+        QVERIFY(files.exists(Kind::Raw));
+        const auto created = files.create(Kind::Raw);
+        QVERIFY(!created);
+        QCOMPARE(created.failure().action, FileFailure::Action::Create);
+        QVERIFY(created.failure().message().contains(files.path(Kind::Raw)));
         QCOMPARE(QFileInfo::exists(victim), !dangling);
         // Deleting removes the link, not what it points to.
-        QVERIFY(!files.removeIfPresent(WorkingFiles::Kind::Raw));
-        QVERIFY(!files.exists(WorkingFiles::Kind::Raw));
+        QVERIFY(files.remove(Kind::Raw));
+        QVERIFY(!files.exists(Kind::Raw));
     }
     QFile v(victim);
     QVERIFY(v.open(QIODevice::ReadOnly));
@@ -176,19 +185,67 @@ void TestWorkingFiles::createNewNeverFollowsALink()
 void TestWorkingFiles::pathsAndRemoval()
 {
     QTemporaryDir dir;
-    EnvironmentVariable env("Temp", QFile::encodeName(dir.path()));
-    WorkingFiles files;
-    QVERIFY(!files.removeIfPresent(WorkingFiles::Kind::Normalised)); // nothing there: nothing to fail
-    std::optional<FileFailure> failure;
-    auto file = files.createNew(WorkingFiles::Kind::Normalised, failure);
-    QVERIFY(file);
-    QVERIFY(!failure);
-    file->write("x");
-    file->close();
-    QVERIFY(files.exists(WorkingFiles::Kind::Normalised));
-    QVERIFY(!files.createNew(WorkingFiles::Kind::Normalised, failure)); // never appends to an old one
-    QVERIFY(!files.removeIfPresent(WorkingFiles::Kind::Normalised));
-    QVERIFY(!files.exists(WorkingFiles::Kind::Normalised));
+    WorkingFiles files(dir.path());
+    QVERIFY(files.remove(Kind::Normalised)); // nothing there: nothing to fail
+    QCOMPARE(files.open(Kind::Normalised).failure().kind, FileFailure::Kind::NotLoaded);
+    auto created = files.create(Kind::Normalised);
+    QVERIFY(created);
+    (*created)->write("x");
+    (*created)->close();
+    QVERIFY(files.exists(Kind::Normalised));
+    QVERIFY(!files.create(Kind::Normalised)); // never appends to an old one
+    auto opened = files.open(Kind::Normalised);
+    QVERIFY(opened);
+    QCOMPARE((*opened)->readAll(), QByteArray("x"));
+    QVERIFY(files.remove(Kind::Normalised));
+    QVERIFY(!files.exists(Kind::Normalised));
+}
+
+// Two running copies with the same temporary folder: each has its own files.
+void TestWorkingFiles::twoCopiesNeverShareFiles()
+{
+    QTemporaryDir dir;
+    WorkingFiles first(dir.path());
+    WorkingFiles second(dir.path());
+    QVERIFY(first.folder() != second.folder());
+    auto made = first.create(Kind::Raw);
+    QVERIFY(made);
+    (*made)->close();
+    QVERIFY(!second.exists(Kind::Raw));
+    QVERIFY(second.create(Kind::Raw));
+    // A new copy starting now leaves both alone.
+    WorkingFiles::removeAbandoned(dir.path());
+    QVERIFY(first.exists(Kind::Raw));
+    QVERIFY(second.exists(Kind::Raw));
+}
+
+void TestWorkingFiles::abandonedFoldersGoRunningOnesStay()
+{
+    QTemporaryDir dir;
+    // A copy that crashed: its folder and files stay, its lock is gone (no
+    // running process holds it).
+    const QString crashed = dir.filePath(QStringLiteral("kelvaro-999999-abc"));
+    QVERIFY(QDir().mkdir(crashed));
+    for (const char *name : {"ttemp.kv", "temp.kelv"}) {
+        QFile f(crashed + u'/' + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    // Not ours by its name, or holding more than working files: left alone.
+    const QString foreign = dir.filePath(QStringLiteral("kelvaro-notes"));
+    QVERIFY(QDir().mkdir(foreign));
+    const QString crowded = dir.filePath(QStringLiteral("kelvaro-999998-abc"));
+    QVERIFY(QDir().mkdir(crowded));
+    QFile keep(crowded + QStringLiteral("/precious"));
+    QVERIFY(keep.open(QIODevice::WriteOnly));
+    keep.close();
+    WorkingFiles running(dir.path());
+    const QString runningFolder = running.folder();
+
+    WorkingFiles::removeAbandoned(dir.path());
+    QVERIFY(!QFileInfo::exists(crashed));
+    QVERIFY(QFileInfo::exists(foreign));
+    QVERIFY(QFileInfo::exists(crowded + QStringLiteral("/precious")));
+    QVERIFY(QFileInfo(runningFolder).isDir());
 }
 
 QTEST_GUILESS_MAIN(TestWorkingFiles)

@@ -1,6 +1,6 @@
 #include "WriterTestSupport.h"
 
-#include "app/TimeSlice.h"
+#include "intake/TimeSlice.h"
 
 #include <QBuffer>
 #include <QDebug>

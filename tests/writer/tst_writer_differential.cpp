@@ -1,9 +1,9 @@
-#include "ReferenceWriter.h"
+#include "reference/ReferenceWriter.h"
 #include "WriterTestSupport.h"
 
 #include "common/TestSupport.h"
 #include "encoding/Ansi.h"
-#include "encoding/LineCodec.h"
+#include "reference/LineCodec.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
-#include "ReferenceWriter.h"
+#include "reference/ReferenceWriter.h"
 #include "WriterTestSupport.h"
 
-#include "app/TimeSlice.h"
+#include "intake/TimeSlice.h"
 #include "common/TestSupport.h"
 #include "encoding/Ansi.h"
 #include "writer/PlaylistWriter.h"

@@ -1,7 +1,8 @@
 #include "common/Unprivileged.h"
 #include "WriterTestSupport.h"
 
-#include "app/TimeSlice.h"
+#include "intake/TimeSlice.h"
+#include "intake/WorkingFiles.h"
 #include "writer/PlaylistSave.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@
 #endif
 
 using writertest::crlfLines;
-using Status = SaveOutcome::Status;
+using Kind = FileFailure::Kind;
 
 namespace {
 
@@ -52,10 +53,11 @@ public:
     Workspace()
     {
         folder = root.filePath(QStringLiteral("program"));
-        copyPath = root.filePath(QStringLiteral("temp.kelv"));
         QDir().mkpath(folder);
         Unprivileged::openUp(root.path());
         Unprivileged::openUp(folder);
+        Unprivileged::openUp(workingFiles.folder());
+        copyPath = workingFiles.path(WorkingFiles::Kind::Normalised);
         copy = crlfLines({header, entryA, "UA", entryB, "UB"});
         writeFile(copyPath, copy, readWrite);
     }
@@ -73,13 +75,19 @@ public:
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                       QDir::Name);
     }
-    [[nodiscard]] SaveOutcome save(const QStringList &items, const QString &extension = QStringLiteral("m3u"))
+    [[nodiscard]] Result<> save(const QByteArrayList &items, const QString &extension = QStringLiteral("m3u"))
     {
         TimeSlice slice;
-        return savePlaylist(folder, extension, copyPath, items, InputMode::Utf8, slice);
+        return save(items, extension, slice);
+    }
+    [[nodiscard]] Result<> save(const QByteArrayList &items, const QString &extension, TimeSlice &slice)
+    {
+        const std::vector<QByteArrayView> views(items.begin(), items.end());
+        return savePlaylist(folder, extension, workingFiles, views, InputMode::Utf8, slice);
     }
 
     QTemporaryDir root;
+    WorkingFiles workingFiles{root.path()};
     QString folder;
     QString copyPath;
     QByteArray copy;
@@ -121,9 +129,7 @@ void TestWriterSave::savesTheOutput()
     QFETCH(QString, fileName);
 
     Workspace w;
-    const SaveOutcome outcome = w.save({"B", "A"}, extension);
-    QCOMPARE(outcome.status, Status::Saved);
-    QVERIFY(!outcome.failure);
+    QVERIFY(w.save({"B", "A"}, extension));
     QCOMPARE(w.files(), QStringList{fileName});
     QCOMPARE(readFile(w.folder + u'/' + fileName), crlfLines({header, entryB, "UB", "#EXTINF:-1,A", "UA"}));
 }
@@ -132,8 +138,8 @@ void TestWriterSave::secondSaveMakesTheFirstTheBackup()
 {
     Workspace w;
     writeFile(w.output(QStringLiteral("m3u")), oldOutput, readWrite);
-    QCOMPARE(w.save({"A"}, QStringLiteral("m3u8")).status, Status::Saved);
-    QCOMPARE(w.save({"B"}, QStringLiteral("m3u8")).status, Status::Saved);
+    QVERIFY(w.save({"A"}, QStringLiteral("m3u8")));
+    QVERIFY(w.save({"B"}, QStringLiteral("m3u8")));
 
     QCOMPARE(readFile(w.output(QStringLiteral("m3u8"))), crlfLines({header, entryB, "UB"}));
     QCOMPARE(readFile(w.backup(QStringLiteral("m3u8"))), crlfLines({header, "#EXTINF:-1,A", "UA"}));
@@ -146,7 +152,7 @@ void TestWriterSave::emptyListRetiresTheOutput()
     Workspace w;
     writeFile(w.output(), oldOutput, readWrite);
     writeFile(w.backup(), oldBackup, readWrite);
-    QCOMPARE(w.save({}).status, Status::Saved);
+    QVERIFY(w.save({}));
     QCOMPARE(readFile(w.backup()), oldOutput);
     QCOMPARE(w.files(), QStringList{"Playlist_OLD.m3u"});
 }
@@ -155,29 +161,29 @@ void TestWriterSave::emptyListWithoutOutputChangesNothing()
 {
     Workspace w;
     writeFile(w.backup(), oldBackup, readWrite);
-    QCOMPARE(w.save({}).status, Status::Saved);
+    QVERIFY(w.save({}));
     QCOMPARE(readFile(w.backup()), oldBackup);
     QCOMPARE(w.files(), QStringList{"Playlist_OLD.m3u"});
 }
 
 void TestWriterSave::missingCopyIsNoPlaylist_data()
 {
-    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QByteArrayList>("items");
 
-    QTest::addRow("with-items") << QStringList{"A"};
-    QTest::addRow("empty-list") << QStringList{};
+    QTest::addRow("with-items") << QByteArrayList{"A"};
+    QTest::addRow("empty-list") << QByteArrayList{};
 }
 
 void TestWriterSave::missingCopyIsNoPlaylist()
 {
-    QFETCH(QStringList, items);
+    QFETCH(QByteArrayList, items);
 
     Workspace w;
     writeFile(w.output(), oldOutput, readWrite);
     writeFile(w.backup(), oldBackup, readWrite);
     QVERIFY(QFile::remove(w.copyPath));
-    const SaveOutcome outcome = w.save(items);
-    QCOMPARE(outcome.status, Status::NoPlaylist);
+    const Result<> saved = w.save(items);
+    QCOMPARE(saved.failure().kind, Kind::NotLoaded);
     QCOMPARE(readFile(w.output()), oldOutput);
     QCOMPARE(readFile(w.backup()), oldBackup);
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
@@ -187,20 +193,20 @@ void TestWriterSave::failureLeavesTheFilesAlone_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<bool>("unprivileged");
-    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QByteArrayList>("items");
     QTest::addColumn<QString>("failedFile"); // in the program folder; empty: the folder's temporary file
 
-    const QStringList items{"A"};
+    const QByteArrayList items{"A"};
     QTest::addRow("read-only-folder") << "read-only-folder" << true << items << "Kelvaro.m3u";
-    QTest::addRow("read-only-folder-empty-list") << "read-only-folder" << true << QStringList{} << "Playlist_OLD.m3u";
+    QTest::addRow("read-only-folder-empty-list") << "read-only-folder" << true << QByteArrayList{} << "Playlist_OLD.m3u";
     QTest::addRow("folder-at-output") << "folder-at-output" << false << items << "Kelvaro.m3u";
     QTest::addRow("folder-at-backup") << "folder-at-backup" << false << items << "Playlist_OLD.m3u";
-    QTest::addRow("folder-at-backup-empty-list") << "folder-at-backup" << false << QStringList{} << "Playlist_OLD.m3u";
+    QTest::addRow("folder-at-backup-empty-list") << "folder-at-backup" << false << QByteArrayList{} << "Playlist_OLD.m3u";
     for (const bool unprivileged : {false, true}) {
         const char *who = unprivileged ? "unprivileged" : "as-is";
         QTest::addRow("read-only-output-%s", who) << "read-only-output" << unprivileged << items << "Kelvaro.m3u";
         QTest::addRow("read-only-output-empty-list-%s", who)
-            << "read-only-output" << unprivileged << QStringList{} << "Kelvaro.m3u";
+            << "read-only-output" << unprivileged << QByteArrayList{} << "Kelvaro.m3u";
         QTest::addRow("read-only-backup-%s", who) << "read-only-backup" << unprivileged << items << "Playlist_OLD.m3u";
     }
 }
@@ -211,7 +217,7 @@ void TestWriterSave::failureLeavesTheFilesAlone()
 {
     QFETCH(QString, setup);
     QFETCH(bool, unprivileged);
-    QFETCH(QStringList, items);
+    QFETCH(QByteArrayList, items);
     QFETCH(QString, failedFile);
 
     Workspace w;
@@ -229,7 +235,7 @@ void TestWriterSave::failureLeavesTheFilesAlone()
     if (setup == QLatin1String("read-only-folder"))
         QVERIFY(QFile::setPermissions(w.folder, readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
 
-    SaveOutcome outcome{Status::Saved, std::nullopt};
+    Result<> saved;
     {
         std::optional<Unprivileged> user;
         if (unprivileged) {
@@ -237,15 +243,16 @@ void TestWriterSave::failureLeavesTheFilesAlone()
             if (!user->active())
                 QSKIP("no unprivileged user to switch to");
         }
-        outcome = w.save(items);
+        saved = w.save(items);
     }
     QVERIFY(QFile::setPermissions(w.folder, readWrite | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
 
-    QCOMPARE(outcome.status, Status::Failed);
-    QVERIFY(outcome.failure);
-    QCOMPARE(QFileInfo(outcome.failure->path).fileName(), failedFile);
-    QVERIFY(!outcome.failure->reason.isEmpty());
-    QVERIFY(outcome.failure->message().contains(QDir::toNativeSeparators(outcome.failure->path)));
+    QVERIFY(!saved);
+    const FileFailure &failure = saved.failure();
+    QCOMPARE(failure.kind, Kind::Failed);
+    QCOMPARE(QFileInfo(failure.path).fileName(), failedFile);
+    QVERIFY(!failure.reason.isEmpty());
+    QVERIFY(failure.message().contains(QDir::toNativeSeparators(failure.path)));
     if (QFileInfo(w.output()).isFile())
         QCOMPARE(readFile(w.output()), oldOutput);
     if (QFileInfo(w.backup()).isFile())
@@ -280,7 +287,7 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
     const QByteArray previous(oldOutputSize, 'x');
     writeFile(w.output(), previous, readWrite);
     writeFile(w.backup(), oldBackup, readWrite);
-    const QStringList items = failedFile == QLatin1String("Kelvaro.m3u") ? QStringList{"*"} : QStringList{"N1"};
+    const QByteArrayList items = failedFile == QLatin1String("Kelvaro.m3u") ? QByteArrayList{"*"} : QByteArrayList{"N1"};
 
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -288,13 +295,13 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
     rlimit limited = saved;
     limited.rlim_cur = 64 * 1024;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const SaveOutcome outcome = w.save(items);
+    const Result<> result = w.save(items);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    QCOMPARE(outcome.status, Status::Failed);
-    QVERIFY(outcome.failure);
-    QCOMPARE(QFileInfo(outcome.failure->path).fileName(), failedFile);
+    QVERIFY(!result);
+    QCOMPARE(result.failure().kind, Kind::Failed);
+    QCOMPARE(QFileInfo(result.failure().path).fileName(), failedFile);
     QCOMPARE(readFile(w.output()), previous);
     QCOMPARE(readFile(w.backup()), oldBackup);
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
@@ -309,8 +316,8 @@ void TestWriterSave::stopLeavesTheFilesAlone()
     writeFile(w.output(), oldOutput, readWrite);
     writeFile(w.backup(), oldBackup, readWrite);
     TimeSlice stop([] { return false; }, 0);
-    const SaveOutcome outcome = savePlaylist(w.folder, QStringLiteral("m3u"), w.copyPath, {"A"}, InputMode::Utf8, stop);
-    QCOMPARE(outcome.status, Status::Stopped);
+    const Result<> saved = w.save({"A"}, QStringLiteral("m3u"), stop);
+    QVERIFY(!saved && saved.failure().isStop());
     QCOMPARE(readFile(w.output()), oldOutput);
     QCOMPARE(readFile(w.backup()), oldBackup);
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));

@@ -1,0 +1,274 @@
+#include "app/session/PlaylistSession.h"
+
+#include "app/session/Messages.h"
+#include "channels/ChannelWalk.h"
+#include "encoding/Text.h"
+#include "intake/PlaylistIntake.h"
+#include "intake/TimeSlice.h"
+#include "writer/PlaylistSave.h"
+
+namespace {
+
+using Kind = WorkingFiles::Kind;
+
+} // namespace
+
+PlaylistSession::PlaylistSession(const QString &programFolder, const QString &temporaryFolder, QObject *parent)
+    : QObject(parent)
+    , m_programFolder(programFolder)
+    , m_files(temporaryFolder)
+    , m_progressIntervalMs(TimeSlice::defaultIntervalMs)
+{
+}
+
+PlaylistSession::~PlaylistSession()
+{
+    shutDown();
+}
+
+bool PlaylistSession::prepareLoad()
+{
+    if (isBusy())
+        return false;
+    m_selectAllEnabled = false;
+    m_selectAllTicked = false;
+    Q_EMIT stateChanged();
+    for (Kind kind : {Kind::Normalised, Kind::Raw}) {
+        if (Result<> removed = m_files.remove(kind); !removed) {
+            Q_EMIT message(textOf(removed.failure()));
+            return false;
+        }
+    }
+    return true;
+}
+
+void PlaylistSession::load(const QString &path)
+{
+    if (isBusy())
+        return;
+    const QString playlistPath = trimSpaces(QStringView(path)).toString();
+    if (const std::optional<SaveFormat> format = SaveFormat::fromFileName(playlistPath)) {
+        m_saveExtension = format->extension;
+        m_saveFormat = format->option;
+    }
+    m_saveFormatEnabled = true;
+    m_encodingLocked = false;
+    m_sourceList.clear(m_inputMode);
+    const InputMode mode = m_inputMode;
+    fillSourceList(Operation::Load, false,
+                   [this, playlistPath, mode](TimeSlice &slice, const passes::NameSink &sink) {
+                       return intake::loadPlaylist(playlistPath, m_files, m_normaliser, mode, slice, sink);
+                   },
+                   [this](const Result<> &result) {
+                       if (!result) {
+                           // What a failed load leaves is what a cancelled one leaves.
+                           m_sourceList.clear(m_inputMode);
+                           showChannelCount(0);
+                           return textOf(result.failure());
+                       }
+                       showChannelCount(m_sourceList.count());
+                       m_loaded = true;
+                       m_selectAllEnabled = true;
+                       m_newList.clear();
+                       return QString();
+                   });
+}
+
+void PlaylistSession::setInputMode(InputMode mode)
+{
+    if (isBusy() || mode == m_inputMode)
+        return;
+    m_inputMode = mode;
+    showChannelCount(0);
+    m_sourceList.clear(mode);
+    m_newList.clear();
+    fillSourceList(Operation::SwitchEncoding, m_selectAllTicked,
+                   [this, mode](TimeSlice &slice, const passes::NameSink &sink) {
+                       return intake::rebuildSourceList(m_files, m_normaliser, mode, slice, sink);
+                   },
+                   [this](const Result<> &result) {
+                       showChannelCount(m_sourceList.count());
+                       if (result && m_sourceList.count() > 0) {
+                           Q_EMIT sourceListRefilled();
+                           return QString();
+                       }
+                       // Nothing listed: no playlist, or one without channels.
+                       return result ? messages::loadPlaylistFirst() : textOf(result.failure());
+                   });
+}
+
+void PlaylistSession::setSelectAllTicked(bool ticked)
+{
+    if (ticked == m_selectAllTicked)
+        return;
+    m_selectAllTicked = ticked;
+    Q_EMIT stateChanged();
+}
+
+void PlaylistSession::selectAll()
+{
+    if (isBusy())
+        return;
+    const bool ticked = m_selectAllTicked;
+    showChannelCount(0);
+    m_encodingLocked = ticked;
+    m_sourceList.clear(m_inputMode);
+    const InputMode mode = m_inputMode;
+    fillSourceList(Operation::SelectAll, ticked,
+                   [this, mode](TimeSlice &slice, const passes::NameSink &sink) {
+                       return intake::listChannels(m_files, mode, slice, sink);
+                   },
+                   [this](const Result<> &result) {
+                       showChannelCount(m_sourceList.count());
+                       if (m_sourceList.count() > 0)
+                           Q_EMIT sourceListRefilled();
+                       return result ? QString() : textOf(result.failure());
+                   });
+}
+
+void PlaylistSession::setSaveFormat(SaveFormat::Option option)
+{
+    if (m_saveFormat == option)
+        return;
+    m_saveFormat = option;
+    Q_EMIT stateChanged();
+}
+
+void PlaylistSession::createNewList()
+{
+    if (isBusy())
+        return;
+    // Without the raw copy (a later load was cancelled) the lists stay.
+    if (!m_files.exists(Kind::Raw)) {
+        Q_EMIT message(messages::loadPlaylistFirst());
+        return;
+    }
+    showNewCount(0);
+    m_newList.clear(m_sourceList.names());
+    const InputMode mode = m_inputMode;
+    const std::vector<char> ticks = m_sourceList.ticks();
+    auto pending = std::make_shared<std::vector<qint32>>();
+    run(Operation::Create,
+        [this, mode, ticks, pending](TimeSlice &slice) {
+            return channelWalk::tickedRows(m_files, mode, ticks, slice, [&](int row) { pending->push_back(row); });
+        },
+        [this, pending] {
+            if (pending->empty())
+                return;
+            auto batch = std::make_shared<std::vector<qint32>>(std::exchange(*pending, {}));
+            m_task.post([this, batch] {
+                m_newList.append(*batch);
+                showNewCount(m_newList.count());
+            });
+        },
+        [this](const Result<> &result) {
+            m_newListBuilt = true;
+            return result ? QString() : textOf(result.failure());
+        });
+}
+
+int PlaylistSession::moveChannel(int row, NewListModel::Direction direction)
+{
+    return m_newList.step(row, direction);
+}
+
+void PlaylistSession::dropChannel(int from, int to)
+{
+    if (from >= 0 && from < m_newList.count() && to >= 0 && to < m_newList.count())
+        m_newList.move(from, to);
+}
+
+void PlaylistSession::save()
+{
+    if (isBusy())
+        return;
+    if (m_saveFormat)
+        m_saveExtension = m_saveFormat == SaveFormat::Option::M3u ? QStringLiteral("m3u") : QStringLiteral("m3u8");
+    // The save writes the list as it stands now; moves made while it runs
+    // belong to the next save.
+    auto items = std::make_shared<NewListModel::Items>(m_newList.items());
+    const QString folder = m_programFolder;
+    const QString extension = m_saveExtension;
+    const InputMode mode = m_inputMode;
+    run(Operation::Save,
+        [this, items, folder, extension, mode](TimeSlice &slice) {
+            return savePlaylist(folder, extension, m_files, items->bytes, mode, slice);
+        },
+        {},
+        [](const Result<> &result) { return result ? messages::playlistSaved() : textOf(result.failure()); });
+}
+
+void PlaylistSession::shutDown()
+{
+    m_task.stop();
+    m_operation = Operation::None;
+    m_files.removeAll();
+}
+
+void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill, Done done)
+{
+    auto pending = std::make_shared<NameList>(m_inputMode);
+    const InputMode mode = m_inputMode;
+    run(operation,
+        [fill = std::move(fill), pending](TimeSlice &slice) {
+            return fill(slice, [&](QByteArrayView name) { pending->append(name); });
+        },
+        [this, pending, mode, ticked] {
+            if (pending->isEmpty())
+                return;
+            auto batch = std::make_shared<NameList>(std::exchange(*pending, NameList(mode)));
+            m_task.post([this, batch, ticked] {
+                m_sourceList.append(*batch, ticked);
+                showChannelCount(m_sourceList.count());
+            });
+        },
+        std::move(done));
+}
+
+void PlaylistSession::run(Operation operation, Work work, Report report, Done done)
+{
+    m_operation = operation;
+    m_busyShown = true;
+    Q_EMIT stateChanged();
+    // The work uses the working files and the normaliser of this session;
+    // nothing here touches them until it has ended.
+    auto result = std::make_shared<Result<>>();
+    const int interval = m_progressIntervalMs;
+    m_task.start(
+        [this, work = std::move(work), report = std::move(report), result, interval] {
+            TimeSlice slice([&] {
+                if (report)
+                    report();
+                return !m_task.stopRequested();
+            }, interval);
+            *result = work(slice);
+            if (report)
+                report();
+        },
+        [this, operation, result, done = std::move(done)] {
+            m_operation = Operation::None;
+            m_busyShown = false;
+            const QString text = done(*result);
+            Q_EMIT stateChanged();
+            if (!text.isEmpty())
+                Q_EMIT message(text);
+            Q_EMIT finished(operation);
+        });
+}
+
+void PlaylistSession::showChannelCount(int count)
+{
+    m_channelCount = count;
+    Q_EMIT channelCountChanged(count);
+}
+
+void PlaylistSession::showNewCount(int count)
+{
+    m_newCount = count;
+    Q_EMIT newCountChanged(count);
+}
+
+QString PlaylistSession::textOf(const FileFailure &failure)
+{
+    return failure.kind == FileFailure::Kind::NotLoaded ? messages::loadPlaylistFirst() : failure.message();
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "app/session/BackgroundTask.h"
+#include "channels/NewListModel.h"
+#include "channels/SourceListModel.h"
+#include "encoding/InputMode.h"
+#include "intake/Normaliser.h"
+#include "intake/Passes.h"
+#include "intake/Result.h"
+#include "intake/SaveFormat.h"
+#include "intake/WorkingFiles.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class TimeSlice;
+
+// The loaded playlist and everything done with it: the working files, the
+// two channel lists, the input mode, the save format and the counters. It
+// runs the operations (load, encoding switch, select-all, "Создать", moves,
+// save) one at a time, the long ones on a thread of their own, and tells what
+// changed by signals; it knows nothing of the window that shows it.
+class PlaylistSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Operation {
+        None,
+        Load,
+        SwitchEncoding,
+        SelectAll,
+        Create,
+        Save,
+    };
+
+    // programFolder: where the new playlist and its backup are written;
+    // temporaryFolder: where the working files go, empty for the usual place.
+    explicit PlaylistSession(const QString &programFolder, const QString &temporaryFolder = {},
+                             QObject *parent = nullptr);
+    ~PlaylistSession() override; // shutDown()
+
+    [[nodiscard]] SourceListModel &sourceList() { return m_sourceList; }
+    [[nodiscard]] NewListModel &newList() { return m_newList; }
+    [[nodiscard]] WorkingFiles &workingFiles() { return m_files; }
+    [[nodiscard]] const Normaliser &normaliser() const { return m_normaliser; }
+    [[nodiscard]] QString programFolder() const { return m_programFolder; }
+
+    // What the window shows.
+    [[nodiscard]] Operation operation() const { return m_operation; }
+    [[nodiscard]] bool isBusy() const { return m_operation != Operation::None; }
+    [[nodiscard]] bool isBusyShown() const { return m_busyShown; }
+    [[nodiscard]] InputMode inputMode() const { return m_inputMode; }
+    [[nodiscard]] std::optional<SaveFormat::Option> saveFormat() const { return m_saveFormat; }
+    [[nodiscard]] int channelCount() const { return m_channelCount; }
+    [[nodiscard]] int newCount() const { return m_newCount; }
+    [[nodiscard]] bool canCreate() const { return m_loaded; }
+    [[nodiscard]] bool canSelectAll() const { return m_selectAllEnabled; }
+    [[nodiscard]] bool isSelectAllTicked() const { return m_selectAllTicked; }
+    [[nodiscard]] bool isEncodingLocked() const { return m_encodingLocked; }
+    [[nodiscard]] bool isSaveFormatEnabled() const { return m_saveFormatEnabled; }
+    [[nodiscard]] bool canMove() const { return m_newListBuilt; }
+    [[nodiscard]] bool canSave() const { return m_newListBuilt && m_operation != Operation::Save; }
+
+    // The load, in two steps around the open-file dialog: first select-all is
+    // unticked and disabled and the old working files go (false, with a
+    // message, when one cannot be deleted); then the chosen file is read.
+    bool prepareLoad();
+    void load(const QString &path);
+    // Switches the encoding (and reads the playlist again) when it changes.
+    void setInputMode(InputMode mode);
+    // The select-all box changed; only selectAll() acts on it.
+    void setSelectAllTicked(bool ticked);
+    void selectAll();
+    void setSaveFormat(SaveFormat::Option option);
+    void createNewList();
+    // Moves of the new list's items; allowed while an operation runs.
+    int moveChannel(int row, NewListModel::Direction direction);
+    void dropChannel(int from, int to);
+    void save();
+
+    // The window is closing: a running operation stops, and the working
+    // files go once it has closed them.
+    void shutDown();
+
+    // How often long operations hand on what they have done; tests set 0 to
+    // see every line.
+    void setProgressIntervalForTesting(int milliseconds) { m_progressIntervalMs = milliseconds; }
+
+Q_SIGNALS:
+    // An enabled, checked or busy state changed.
+    void stateChanged();
+    void channelCountChanged(int count);
+    void newCountChanged(int count);
+    // The source list was filled anew: its first item becomes the current one.
+    void sourceListRefilled();
+    // To tell the user once an operation has ended.
+    void message(const QString &text);
+    void finished(PlaylistSession::Operation operation);
+
+private:
+    // Runs on the task's thread; the slice reports progress and tells when to stop.
+    using Work = std::function<Result<>(TimeSlice &slice)>;
+    // Runs on the task's thread at every slice and at the end: hands on what
+    // the work gathered.
+    using Report = std::function<void()>;
+    // Runs here when the work has ended (not when it was stopped); returns
+    // the message to show, if any.
+    using Done = std::function<QString(const Result<> &result)>;
+    // The pass that fills the source list, giving each name to the sink.
+    using Fill = std::function<Result<>(TimeSlice &slice, const passes::NameSink &sink)>;
+
+    void run(Operation operation, Work work, Report report, Done done);
+    void fillSourceList(Operation operation, bool ticked, Fill fill, Done done);
+    void showChannelCount(int count);
+    void showNewCount(int count);
+    [[nodiscard]] static QString textOf(const FileFailure &failure);
+
+    QString m_programFolder;
+    WorkingFiles m_files;
+    Normaliser m_normaliser;
+    SourceListModel m_sourceList;
+    NewListModel m_newList;
+    BackgroundTask m_task;
+
+    InputMode m_inputMode = InputMode::Utf8;
+    std::optional<SaveFormat::Option> m_saveFormat;
+    QString m_saveExtension;
+    Operation m_operation = Operation::None;
+    int m_channelCount = 0;
+    int m_newCount = 0;
+    bool m_busyShown = false;
+    bool m_loaded = false;
+    bool m_selectAllEnabled = false;
+    bool m_selectAllTicked = false;
+    bool m_encodingLocked = false;
+    bool m_saveFormatEnabled = false;
+    bool m_newListBuilt = false;
+    int m_progressIntervalMs;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "channels/NameList.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+#include <memory>
+#include <span>
+#include <vector>
+
+// The new list, in the order it will be saved: items are channels of the
+// source list (its names are shared, each item an index into them), appended
+// by "Создать" and then moved about.
+class NewListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    enum class Direction {
+        Up,
+        Down,
+    };
+
+    // The items' texts as the save matches them, in order; the views are
+    // valid as long as `names` lives.
+    struct Items
+    {
+        std::shared_ptr<const NameList> names;
+        std::vector<QByteArrayView> bytes;
+    };
+
+    explicit NewListModel(QObject *parent = nullptr);
+
+    [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    [[nodiscard]] int count() const { return int(m_rows.size()); }
+    [[nodiscard]] QString text(int row) const { return m_names->text(m_rows[size_t(row)]); }
+    [[nodiscard]] QStringList texts() const;
+    [[nodiscard]] Items items() const;
+
+    // Empties the list; the items that come next are names of `names`.
+    void clear(std::shared_ptr<const NameList> names = {});
+    void append(std::span<const qint32> nameRows);
+
+    // One step of the item at `row`; returns where it stands afterwards (the
+    // same row at either end of the list).
+    int step(int row, Direction direction);
+    // Takes the item at `from` out and puts it back so that it stands at `to`.
+    void move(int from, int to);
+
+private:
+    std::shared_ptr<const NameList> m_names;
+    std::vector<qint32> m_rows;
+};

@@ -1,0 +1,78 @@
+#include "channels/SourceListModel.h"
+
+SourceListModel::SourceListModel(QObject *parent)
+    : QAbstractListModel(parent)
+    , m_names(std::make_shared<NameList>())
+{
+}
+
+int SourceListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant SourceListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(index.row());
+    case Qt::CheckStateRole:
+        return isTicked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    default:
+        return {};
+    }
+}
+
+bool SourceListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= count())
+        return false;
+    setTicked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags SourceListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
+}
+
+QStringList SourceListModel::texts() const
+{
+    QStringList list;
+    list.reserve(count());
+    for (int row = 0; row < count(); ++row)
+        list << text(row);
+    return list;
+}
+
+void SourceListModel::setTicked(int row, bool ticked)
+{
+    if (isTicked(row) == ticked)
+        return;
+    m_ticks[size_t(row)] = ticked ? 1 : 0;
+    const QModelIndex i = index(row);
+    Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
+}
+
+void SourceListModel::clear(InputMode encoding)
+{
+    beginResetModel();
+    m_names = std::make_shared<NameList>(encoding);
+    m_ticks.clear();
+    endResetModel();
+}
+
+void SourceListModel::append(const NameList &names, bool ticked)
+{
+    if (names.isEmpty())
+        return;
+    const int first = count();
+    beginInsertRows({}, first, first + int(names.count()) - 1);
+    m_names->append(names);
+    m_ticks.resize(m_ticks.size() + size_t(names.count()), ticked ? 1 : 0);
+    endInsertRows();
+}

@@ -1,0 +1,99 @@
+#include "intake/PlaylistIntake.h"
+
+#include "intake/Normaliser.h"
+#include "intake/TimeSlice.h"
+#include "intake/WorkingFiles.h"
+
+#include <QFile>
+#include <QThread>
+
+namespace intake {
+
+namespace {
+
+using Kind = WorkingFiles::Kind;
+
+// The pause serves stop requests (and the window, which runs elsewhere).
+Result<> pause(int milliseconds, TimeSlice &slice)
+{
+    constexpr int step = 10;
+    for (int waited = 0; waited < milliseconds; waited += step) {
+        QThread::msleep(step);
+        if (!slice.flush())
+            return FileFailure::stopped();
+    }
+    return {};
+}
+
+// The file is complete only when the pass made it whole and it closed
+// cleanly; otherwise it goes, so no half-made working file stays behind.
+Result<> keepIfWhole(Result<> pass, WorkingFiles &files, QFile &file, Kind kind)
+{
+    if (pass && !file.flush())
+        pass = FileFailure::of(FileFailure::Action::Write, file);
+    file.close();
+    if (!pass)
+        (void)files.remove(kind);
+    return pass;
+}
+
+Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, TimeSlice &slice)
+{
+    auto playlist = openForReading(playlistPath);
+    if (!playlist)
+        return playlist.failure();
+    auto raw = files.create(Kind::Raw);
+    if (!raw)
+        return raw.failure();
+    return keepIfWhole(passes::copyRaw(**playlist, **raw, slice), files, **raw, Kind::Raw);
+}
+
+Result<> makeNormalisedCopy(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
+                            const passes::NameSink &onName)
+{
+    auto raw = files.open(Kind::Raw);
+    if (!raw)
+        return raw.failure();
+    auto normalised = files.create(Kind::Normalised);
+    if (!normalised)
+        return normalised.failure();
+    return keepIfWhole(passes::normalise(**raw, **normalised, normaliser, mode, slice, onName), files,
+                       **normalised, Kind::Normalised);
+}
+
+} // namespace
+
+Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
+                      TimeSlice &slice, const passes::NameSink &onName)
+{
+    Result<> result = makeRawCopy(playlistPath, files, slice);
+    if (result)
+        result = pause(pauseBetweenPassesMs, slice);
+    if (result)
+        result = makeNormalisedCopy(files, normaliser, mode, slice, onName);
+    if (!result) {
+        (void)files.remove(Kind::Normalised);
+        (void)files.remove(Kind::Raw);
+    }
+    return result;
+}
+
+Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
+                           const passes::NameSink &onName)
+{
+    if (!files.exists(Kind::Normalised))
+        return FileFailure::notLoaded(files.path(Kind::Normalised));
+    if (Result<> removed = files.remove(Kind::Normalised); !removed)
+        return removed;
+    return makeNormalisedCopy(files, normaliser, mode, slice, onName);
+}
+
+Result<> listChannels(WorkingFiles &files, InputMode mode, TimeSlice &slice, const passes::NameSink &onName)
+{
+    auto normalised = files.open(Kind::Normalised);
+    if (!normalised)
+        return normalised.failure();
+    return passes::readChannelNames(**normalised, mode, slice, onName);
+}
+
+} // namespace intake

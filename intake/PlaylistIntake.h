@@ -1,0 +1,34 @@
+#pragma once
+
+#include "encoding/InputMode.h"
+#include "intake/Passes.h"
+#include "intake/Result.h"
+
+#include <QString>
+
+class Normaliser;
+class TimeSlice;
+class WorkingFiles;
+
+// The file side of loading a playlist and of listing its channels again.
+namespace intake {
+
+// How long the raw copy rests before it is read back.
+inline constexpr int pauseBetweenPassesMs = 100;
+
+// The load: the playlist into a new raw copy, the pause, then the raw copy
+// into a new normalised copy, its channel names going to onName. A load that
+// fails or stops leaves no working file, as a cancelled one does.
+Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
+                      TimeSlice &slice, const passes::NameSink &onName);
+
+// The encoding switch: the normalised copy made anew from the raw copy in the
+// mode now set, its names going to onName. NotLoaded when there was no
+// normalised copy to replace, or no raw copy to read.
+Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
+                           const passes::NameSink &onName);
+
+// Select-all: the channel names of the normalised copy.
+Result<> listChannels(WorkingFiles &files, InputMode mode, TimeSlice &slice, const passes::NameSink &onName);
+
+} // namespace intake

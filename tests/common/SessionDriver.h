@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/session/PlaylistSession.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <initializer_list>
+
+// Drives a playlist session without a window: a program folder and a
+// temporary folder of its own, every operation run to its end, the messages
+// it gives recorded.
+class SessionDriver
+{
+public:
+    SessionDriver();
+
+    [[nodiscard]] PlaylistSession &session() { return m_session; }
+    [[nodiscard]] QString programFolder() const { return m_programFolder.path(); }
+    [[nodiscard]] QString tempFolder() const { return m_tempFolder.path(); }
+    [[nodiscard]] QString workingFilePath(WorkingFiles::Kind kind) { return m_session.workingFiles().path(kind); }
+    [[nodiscard]] QByteArray workingFile(WorkingFiles::Kind kind);
+
+    // A file in the program folder with these bytes; returns its path.
+    QString writeFile(const QString &name, const QByteArray &bytes) const;
+    [[nodiscard]] QByteArray readFile(const QString &name) const;
+
+    // Each returns when the operation has ended.
+    void load(const QString &path);
+    void cancelLoad();
+    void setInputMode(InputMode mode);
+    void selectAll(bool ticked);
+    void tick(std::initializer_list<int> rows);
+    void create();
+    void save();
+
+    [[nodiscard]] QStringList sourceItems() { return m_session.sourceList().texts(); }
+    [[nodiscard]] QStringList newItems() { return m_session.newList().texts(); }
+    // Messages given since the last call.
+    [[nodiscard]] QStringList takeMessages();
+
+private:
+    void waitForEnd();
+
+    QTemporaryDir m_programFolder;
+    QTemporaryDir m_tempFolder;
+    PlaylistSession m_session;
+    QStringList m_messages;
+};
