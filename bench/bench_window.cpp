@@ -1,36 +1,51 @@
-// Times the main window's operations on a benchmark playlist, the way a user
-// runs them: offscreen, through the real controls.
+// Times the main window's operations the way a user runs them: offscreen,
+// through the real controls, with the session working behind the window.
 //
-//   bench_window OPERATION PLAYLIST [--ansi] [--runs N]
+//   bench_window [--data DIR] [--sizes 10000,100000,1000000] [--runs N] [--ansi] [--suffix S]
+//                [--ops load,switch,...]
 //
-// OPERATION: load | switch | selectall | create | save | hold. Prints the
-// time of every run, their median and the peak memory of the process during
-// the operation (VmHWM, reset before each run where the kernel allows it).
-// "hold" is 1000 steps of a held "Канал вниз" on the whole new list, each
-// followed by the repaint a timer tick gets.
+// For each size it runs, in a process of its own, every operation on
+// DIR/bench-<size><S>.m3u (made by the shared generator when missing; S is
+// "" by default, e.g. "-dups" or ".cp1251") and prints, per operation, the
+// median time of the runs, the peak memory of the process during them
+// (VmHWM, reset before each run) and the longest the window's event loop
+// went without a turn. A table with the growth factors between the sizes
+// ends the output.
+//
+// Operations: load (from the dialog's answer to the end, the 100 ms pause
+// included), switch (to the other encoding and back, alternately),
+// selectall, create (every channel ticked), save (every channel in the new
+// list, a previous output there), scroll (List1 moved a page, repainted),
+// tick (a click on a tick box of List1, repainted), hold (a held
+// "Канал вниз": one step and the repaint a timer tick gets).
 
 #include "app/Form1.h"
 #include "app/InfoMessage.h"
-#include "channels/ChannelListModel.h"
+#include "app/session/PlaylistSession.h"
 #include "channels/NewListView.h"
-#include "channels/Reorder.h"
-#include "intake/PlaylistLoader.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QListView>
+#include <QProcess>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 
 namespace {
+
+constexpr int stepsPerHoldRun = 200;
+constexpr int eventsPerRun = 100;
 
 qint64 peakKiB()
 {
@@ -50,16 +65,278 @@ void resetPeak()
         clear.write("5");
 }
 
-template<class T>
-T *control(Form1 &window, const char *name)
+// The longest time between two turns of the event loop: a precise 1 ms
+// timer stamps every turn it gets.
+class GapMeter : public QObject
 {
-    return window.findChild<T *>(QLatin1String(name));
+public:
+    GapMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_longest = std::max(m_longest, m_clock.nsecsElapsed() / 1e6);
+            m_clock.restart();
+        });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_clock.start();
+        m_timer.start();
+    }
+    double stop()
+    {
+        m_timer.stop();
+        return std::max(m_longest, m_clock.nsecsElapsed() / 1e6);
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    double m_longest = 0;
+};
+
+struct Figures
+{
+    double medianMs = 0;
+    double peakMiB = 0;
+    double longestGapMs = 0;
+};
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
 }
 
-int usage()
+class Bench
 {
-    std::fprintf(stderr, "usage: bench_window load|switch|selectall|create|save|hold PLAYLIST [--ansi] [--runs N]\n");
-    return 2;
+public:
+    Bench(const QString &playlist, bool ansi)
+        : m_playlist(playlist)
+        , m_session(m_programFolder.path(), m_tempFolder.path())
+        , m_window(m_session)
+    {
+        infoMessage::setHookForTesting([this](QWidget *, const QString &text) { m_messages << text; });
+        m_window.setFileChooserForTesting([this](QWidget *, const QString &) -> std::optional<QString> {
+            m_clock.start(); // the dialog has just been accepted
+            return m_playlist;
+        });
+        m_window.show();
+        if (ansi)
+            clickAndWait("Option1");
+    }
+
+    // Runs one operation `runs` times; `prepare` runs before the clock starts.
+    Figures measure(int runs, const std::function<void()> &prepare, const std::function<void()> &run)
+    {
+        QList<double> times;
+        Figures f;
+        for (int i = 0; i < runs; ++i) {
+            if (prepare)
+                prepare();
+            QCoreApplication::processEvents();
+            resetPeak();
+            m_gaps.start();
+            m_clock.start();
+            run();
+            times << m_clock.nsecsElapsed() / 1e6;
+            f.longestGapMs = std::max(f.longestGapMs, m_gaps.stop());
+            f.peakMiB = std::max(f.peakMiB, peakKiB() / 1024.0);
+        }
+        f.medianMs = median(times);
+        return f;
+    }
+
+    // Each operation measured when asked for, run once otherwise when a later
+    // one needs what it leaves.
+    std::map<QString, Figures> runAll(int runs, const QStringList &wanted)
+    {
+        std::map<QString, Figures> figures;
+        const auto times = [&](const char *op) { return wanted.contains(QLatin1String(op)) ? runs : 1; };
+        figures["load"] = measure(times("load"), {}, [this] { clickAndWait("Command1"); });
+        bool ansi = m_session.inputMode() == InputMode::Ansi;
+        figures["switch"] = measure(times("switch"), {}, [&] {
+            clickAndWait(ansi ? "Option2" : "Option1");
+            ansi = !ansi;
+        });
+        if (ansi)
+            clickAndWait("Option2");
+        figures["selectall"] = measure(times("selectall"), {}, [this] {
+            QTest::mouseClick(control<QWidget>("Check1"), Qt::LeftButton);
+            waitForEnd();
+        });
+        if (!m_session.isSelectAllTicked()) {
+            QTest::mouseClick(control<QWidget>("Check1"), Qt::LeftButton);
+            waitForEnd();
+        }
+        figures["create"] = measure(times("create"), {}, [this] { clickAndWait("Command3"); });
+        if (wanted.contains(QLatin1String("save")))
+            figures["save"] = measure(runs, {}, [this] { clickAndWait("Command2"); });
+        if (wanted.contains(QLatin1String("scroll")))
+            figures["scroll"] = measureEvents(runs, [this](int i) { scroll(i); });
+        if (wanted.contains(QLatin1String("tick")))
+            figures["tick"] = measureEvents(runs, [this](int i) { tick(i); });
+        if (wanted.contains(QLatin1String("hold")))
+            figures["hold"] = measureHold(runs);
+        return figures;
+    }
+
+    [[nodiscard]] int channels() { return m_session.sourceList().count(); }
+    [[nodiscard]] const QStringList &messages() const { return m_messages; }
+
+private:
+    template<class T>
+    T *control(const char *name)
+    {
+        return m_window.findChild<T *>(QLatin1String(name));
+    }
+
+    void waitForEnd()
+    {
+        if (!m_session.isBusy())
+            return;
+        QSignalSpy ended(&m_session, &PlaylistSession::finished);
+        if (!ended.wait(600000))
+            qFatal("the operation did not end");
+    }
+
+    void clickAndWait(const char *name)
+    {
+        control<QAbstractButton>(name)->click();
+        waitForEnd();
+    }
+
+    // Per event, in the median run of `eventsPerRun` events; the longest
+    // event stands for the gap, as the events run back to back.
+    Figures measureEvents(int runs, const std::function<void(int)> &event)
+    {
+        int i = 0;
+        double longest = 0;
+        Figures f = measure(runs, {}, [&] {
+            for (int e = 0; e < eventsPerRun; ++e) {
+                QElapsedTimer one;
+                one.start();
+                event(i++);
+                longest = std::max(longest, one.nsecsElapsed() / 1e6);
+            }
+        });
+        f.medianMs /= eventsPerRun;
+        f.longestGapMs = longest;
+        return f;
+    }
+
+    void scroll(int i)
+    {
+        QAbstractItemView *list = control<QAbstractItemView>("List1");
+        QScrollBar *bar = list->verticalScrollBar();
+        bar->setValue(int((qint64(i) * 7919 * bar->pageStep()) % std::max(1, bar->maximum())));
+        list->viewport()->repaint();
+    }
+
+    void tick(int i)
+    {
+        QAbstractItemView *list = control<QAbstractItemView>("List1");
+        list->verticalScrollBar()->setValue(int((qint64(i) * 104729) % std::max(1, channels())));
+        const QModelIndex index = list->indexAt(QPoint(4, 4));
+        const QRect row = list->visualRect(index);
+        // The tick box stands at the start of the row.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(row.left() + row.height() / 2 + 2, row.center().y()));
+        list->viewport()->repaint();
+    }
+
+    Figures measureHold(int runs)
+    {
+        auto list = control<NewListView>("List2");
+        double longest = 0;
+        Figures f = measure(runs, [list] { list->selectRow(0); }, [&] {
+            for (int step = 0; step < stepsPerHoldRun; ++step) {
+                QElapsedTimer one;
+                one.start();
+                const int row = list->selectedRow();
+                list->selectRow(m_session.moveChannel(row, NewListModel::Direction::Down));
+                list->viewport()->repaint();
+                longest = std::max(longest, one.nsecsElapsed() / 1e6);
+            }
+        });
+        f.medianMs /= stepsPerHoldRun;
+        f.longestGapMs = longest;
+        return f;
+    }
+
+    QString m_playlist;
+    QTemporaryDir m_programFolder;
+    QTemporaryDir m_tempFolder;
+    PlaylistSession m_session;
+    Form1 m_window;
+    QElapsedTimer m_clock;
+    GapMeter m_gaps;
+    QStringList m_messages;
+};
+
+const QStringList operations = {"load", "switch", "selectall", "create", "save", "scroll", "tick", "hold"};
+
+// One size, in this process: one line per operation, parsed by the parent.
+int runSize(const QString &playlist, bool ansi, int runs, const QStringList &wanted)
+{
+    Bench bench(playlist, ansi);
+    const std::map<QString, Figures> figures = bench.runAll(runs, wanted);
+    for (const QString &op : wanted) {
+        const Figures &f = figures.at(op);
+        std::printf("%s %.3f %.1f %.1f\n", qPrintable(op), f.medianMs, f.peakMiB, f.longestGapMs);
+    }
+    std::printf("channels %d 0 0\n", bench.channels());
+    for (const QString &m : bench.messages())
+        if (!m.startsWith(QStringLiteral("Плейлист создан")))
+            std::fprintf(stderr, "message: %s\n", qPrintable(m));
+    return 0;
+}
+
+QString ensurePlaylist(const QString &folder, int size, const QString &suffix)
+{
+    const QString path = QStringLiteral("%1/bench-%2%3.m3u").arg(folder).arg(size).arg(suffix);
+    if (!QFileInfo::exists(path)) {
+        const int rc = QProcess::execute(QStringLiteral("python3"),
+                                         {QStringLiteral(KELVARO_BENCH_SCRIPT), folder, QStringLiteral("--entries"),
+                                          QString::number(size)});
+        if (rc != 0 || !QFileInfo::exists(path))
+            qFatal("cannot make %s", qPrintable(path));
+    }
+    return path;
+}
+
+void printTable(const QList<int> &sizes, const QStringList &wanted, const std::map<int, std::map<QString, Figures>> &all)
+{
+    std::printf("\n%-10s", "operation");
+    for (int size : sizes)
+        std::printf(" | %9d: ms   MiB  gap", size);
+    for (int i = 1; i < sizes.size(); ++i)
+        std::printf(" | x%d", sizes[i] / sizes[i - 1]);
+    std::printf("\n");
+    QStringList rows = wanted;
+    const QStringList whole{"load", "selectall", "create", "save"};
+    if (std::all_of(whole.begin(), whole.end(), [&](const QString &op) { return wanted.contains(op); }))
+        rows << QStringLiteral("whole way");
+    for (const QString &op : rows) {
+        std::printf("%-10s", qPrintable(op));
+        QList<double> times;
+        for (int size : sizes) {
+            const auto &figures = all.at(size);
+            Figures f;
+            if (op == QLatin1String("whole way")) {
+                for (const char *part : {"load", "selectall", "create", "save"})
+                    f.medianMs += figures.at(QString::fromLatin1(part)).medianMs;
+            } else {
+                f = figures.at(op);
+            }
+            times << f.medianMs;
+            std::printf(" | %12.*f %5.0f %4.0f", f.medianMs < 10 ? 3 : 1, f.medianMs, f.peakMiB, f.longestGapMs);
+        }
+        for (int i = 1; i < times.size(); ++i)
+            std::printf(" | %4.1f", times[i] / std::max(times[i - 1], 1e-9));
+        std::printf("\n");
+    }
 }
 
 } // namespace
@@ -69,94 +346,46 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    if (args.size() < 2)
-        return usage();
-    const QString operation = args.takeFirst();
-    const QString playlist = args.takeFirst();
+    const auto option = [&](const char *name, const QString &fallback) {
+        const qsizetype i = args.indexOf(QLatin1String(name));
+        return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : fallback;
+    };
     const bool ansi = args.contains(QStringLiteral("--ansi"));
-    int runs = 5;
-    if (const qsizetype i = args.indexOf(QStringLiteral("--runs")); i >= 0 && i + 1 < args.size())
-        runs = args.at(i + 1).toInt();
+    const int runs = option("--runs", QStringLiteral("5")).toInt();
+    const QStringList wanted = option("--ops", operations.join(u',')).split(u',');
+    if (const QString one = option("--one", {}); !one.isEmpty())
+        return runSize(one, ansi, runs, wanted);
 
-    QTemporaryDir programFolder;
-    QTemporaryDir tempFolder;
-    qputenv("Temp", QFile::encodeName(tempFolder.path()));
-    QStringList messages;
-    infoMessage::setHookForTesting([&](QWidget *, const QString &text) { messages << text; });
+    const QString data = option("--data", QDir::currentPath() + QStringLiteral("/bench-data"));
+    const QString suffix = option("--suffix", {});
+    QList<int> sizes;
+    for (const QString &s : option("--sizes", QStringLiteral("10000,100000,1000000")).split(u','))
+        sizes << s.toInt();
+    QDir().mkpath(data);
 
-    Form1 window(programFolder.path());
-    window.show();
-    QElapsedTimer clock;
-    window.loader().setFileChooserForTesting([&](QWidget *, const QString &) -> std::optional<QString> {
-        clock.start(); // the dialog has just been accepted
-        return playlist;
-    });
-    const auto click = [&](const char *name) { control<QAbstractButton>(window, name)->click(); };
-    auto &source = *qobject_cast<ChannelListModel *>(control<QListView>(window, "List1")->model());
-
-    if (ansi)
-        click("Option1");
-    std::function<void()> run;
-    if (operation == QLatin1String("load")) {
-        run = [&] { click("Command1"); };
-    } else {
-        click("Command1");
-        if (operation == QLatin1String("switch")) {
-            run = [&, toAnsi = !ansi]() mutable {
-                clock.start();
-                click(toAnsi ? "Option1" : "Option2");
-                toAnsi = !toAnsi;
-            };
-        } else if (operation == QLatin1String("selectall")) {
-            run = [&, box = control<QWidget>(window, "Check1")] {
-                clock.start();
-                QTest::mouseClick(box, Qt::LeftButton);
-            };
-        } else if (operation == QLatin1String("hold")) {
-            for (int i = 0; i < source.count(); ++i)
-                source.setChecked(i, true);
-            click("Command3");
-            auto list = control<NewListView>(window, "List2");
-            run = [&, list] {
-                list->selectRow(0);
-                QCoreApplication::processEvents();
-                clock.start();
-                for (int step = 0; step < 1000; ++step) {
-                    --window.reorder().moveDirection;
-                    window.reorder().MoveChannel();
-                    list->viewport()->repaint();
-                }
-            };
-        } else if (operation == QLatin1String("create") || operation == QLatin1String("save")) {
-            for (int i = 0; i < source.count(); ++i)
-                source.setChecked(i, true);
-            if (operation == QLatin1String("save"))
-                click("Command3");
-            const char *button = operation == QLatin1String("create") ? "Command3" : "Command2";
-            run = [&, button] {
-                clock.start();
-                click(button);
-            };
-        } else {
-            return usage();
+    std::map<int, std::map<QString, Figures>> all;
+    for (int size : sizes) {
+        const QString playlist = ensurePlaylist(data, size, suffix);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QStringList childArgs{QStringLiteral("--one"), playlist, QStringLiteral("--runs"), QString::number(runs),
+                              QStringLiteral("--ops"), wanted.join(u',')};
+        if (ansi)
+            childArgs << QStringLiteral("--ansi");
+        child.start(app.applicationFilePath(), childArgs);
+        if (!child.waitForFinished(-1) || child.exitCode() != 0)
+            qFatal("the run on %s failed", qPrintable(playlist));
+        std::printf("%s%s:\n", qPrintable(QFileInfo(playlist).fileName()), ansi ? " (ANSI)" : "");
+        for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() != 4)
+                continue;
+            std::printf("  %-10s %10.3f ms  peak %6.1f MiB  longest gap %6.1f ms\n", parts[0].constData(),
+                        parts[1].toDouble(), parts[2].toDouble(), parts[3].toDouble());
+            all[size][QString::fromLatin1(parts[0])] = {parts[1].toDouble(), parts[2].toDouble(), parts[3].toDouble()};
         }
+        std::fflush(stdout);
     }
-
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        resetPeak();
-        run();
-        const double ms = clock.nsecsElapsed() / 1e6;
-        times << ms;
-        std::printf("%s run %d: %.1f ms, peak %lld KiB, %d channels, %d new\n", qPrintable(operation), i + 1, ms,
-                    peakKiB(), source.count(), int(control<QListView>(window, "List2")->model()->rowCount()));
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%s %s%s: median %.1f ms of %d runs; input %lld bytes\n", qPrintable(operation),
-                qPrintable(QFileInfo(playlist).fileName()), ansi ? " (ANSI)" : "", times.at(times.size() / 2), runs,
-                QFileInfo(playlist).size());
-    for (const QString &m : std::as_const(messages))
-        if (!m.startsWith(QStringLiteral("Плейлист создан")))
-            std::printf("message: %s\n", qPrintable(m));
+    printTable(sizes, wanted, all);
     return 0;
 }
