@@ -31,8 +31,6 @@ public:
     [[nodiscard]] QString text(qsizetype i) const;
 
     void append(QByteArrayView name);
-    // The names of another list of the same encoding, after these.
-    void append(const NameList &names);
 
 private:
     InputMode m_encoding;

@@ -4,7 +4,6 @@
 
 NewListModel::NewListModel(QObject *parent)
     : QAbstractListModel(parent)
-    , m_names(std::make_shared<NameList>())
 {
 }
 
@@ -41,15 +40,21 @@ NewListModel::Items NewListModel::items() const
     Items items{m_names, {}};
     items.bytes.reserve(m_rows.size());
     for (const qint32 row : m_rows)
-        items.bytes.push_back(m_names->bytes(row));
+        items.bytes.push_back(m_names.bytes(row));
     return items;
 }
 
-void NewListModel::clear(std::shared_ptr<const NameList> names)
+void NewListModel::clear()
 {
     beginResetModel();
-    if (names)
-        m_names = std::move(names);
+    m_rows.clear();
+    endResetModel();
+}
+
+void NewListModel::clear(const NameChunks &names)
+{
+    beginResetModel();
+    m_names = names;
     m_rows.clear();
     endResetModel();
 }

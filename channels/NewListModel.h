@@ -1,6 +1,6 @@
 #pragma once
 
-#include "channels/NameList.h"
+#include "channels/NameChunks.h"
 
 #include <QAbstractListModel>
 #include <QStringList>
@@ -25,7 +25,7 @@ public:
     // valid as long as `names` lives.
     struct Items
     {
-        std::shared_ptr<const NameList> names;
+        NameChunks names;
         std::vector<QByteArrayView> bytes;
     };
 
@@ -36,12 +36,13 @@ public:
     [[nodiscard]] Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     [[nodiscard]] int count() const { return int(m_rows.size()); }
-    [[nodiscard]] QString text(int row) const { return m_names->text(m_rows[size_t(row)]); }
+    [[nodiscard]] QString text(int row) const { return m_names.text(m_rows[size_t(row)]); }
     [[nodiscard]] QStringList texts() const;
     [[nodiscard]] Items items() const;
 
-    // Empties the list; the items that come next are names of `names`.
-    void clear(std::shared_ptr<const NameList> names = {});
+    // Empties the list; the items that come next are rows of `names`.
+    void clear();
+    void clear(const NameChunks &names);
     void append(std::span<const qint32> nameRows);
 
     // One step of the item at `row`; returns where it stands afterwards (the
@@ -51,6 +52,6 @@ public:
     void move(int from, int to);
 
 private:
-    std::shared_ptr<const NameList> m_names;
+    NameChunks m_names;
     std::vector<qint32> m_rows;
 };

@@ -2,7 +2,6 @@
 
 SourceListModel::SourceListModel(QObject *parent)
     : QAbstractListModel(parent)
-    , m_names(std::make_shared<NameList>())
 {
 }
 
@@ -61,18 +60,19 @@ void SourceListModel::setTicked(int row, bool ticked)
 void SourceListModel::clear(InputMode encoding)
 {
     beginResetModel();
-    m_names = std::make_shared<NameList>(encoding);
+    m_names = NameChunks(encoding);
     m_ticks.clear();
     endResetModel();
 }
 
-void SourceListModel::append(const NameList &names, bool ticked)
+void SourceListModel::append(std::shared_ptr<const NameList> names, bool ticked)
 {
-    if (names.isEmpty())
+    if (names->isEmpty())
         return;
     const int first = count();
-    beginInsertRows({}, first, first + int(names.count()) - 1);
-    m_names->append(names);
-    m_ticks.resize(m_ticks.size() + size_t(names.count()), ticked ? 1 : 0);
+    const auto added = size_t(names->count());
+    beginInsertRows({}, first, first + int(added) - 1);
+    m_names.append(std::move(names));
+    m_ticks.resize(m_ticks.size() + added, ticked ? 1 : 0);
     endInsertRows();
 }

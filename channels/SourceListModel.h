@@ -1,6 +1,6 @@
 #pragma once
 
-#include "channels/NameList.h"
+#include "channels/NameChunks.h"
 
 #include <QAbstractListModel>
 #include <QStringList>
@@ -9,9 +9,9 @@
 #include <vector>
 
 // The source list: one item per channel of the loaded playlist, in file order,
-// each with a tick; a ticked item is a chosen channel. The names are filled
-// in batches and kept as bytes; a new fill starts a new list of names, so the
-// new list can go on using the old ones.
+// each with a tick; a ticked item is a chosen channel. The names come in
+// batches and are kept as bytes; a new fill starts new names, so the new list
+// can go on using the old ones.
 class SourceListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -24,18 +24,18 @@ public:
     [[nodiscard]] Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     [[nodiscard]] int count() const { return int(m_ticks.size()); }
-    [[nodiscard]] QString text(int row) const { return m_names->text(row); }
+    [[nodiscard]] QString text(int row) const { return m_names.text(row); }
     [[nodiscard]] QStringList texts() const;
     [[nodiscard]] bool isTicked(int row) const { return m_ticks[size_t(row)] != 0; }
     [[nodiscard]] const std::vector<char> &ticks() const { return m_ticks; }
-    [[nodiscard]] std::shared_ptr<const NameList> names() const { return m_names; }
+    [[nodiscard]] const NameChunks &names() const { return m_names; }
 
     void setTicked(int row, bool ticked);
     // Empties the list; the names that come next are in this encoding.
     void clear(InputMode encoding);
-    void append(const NameList &names, bool ticked);
+    void append(std::shared_ptr<const NameList> names, bool ticked);
 
 private:
-    std::shared_ptr<NameList> m_names;
+    NameChunks m_names;
     std::vector<char> m_ticks;
 };

@@ -2,6 +2,8 @@
 
 #include "encoding/Utf8.h"
 
+#include <cstring>
+
 namespace channelEntry {
 
 QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept
@@ -11,8 +13,8 @@ QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept
 
 QByteArrayView name(QByteArrayView entry) noexcept
 {
-    const qsizetype comma = entry.indexOf(',');
-    return comma < 0 ? entry : entry.sliced(comma + 1);
+    const auto comma = static_cast<const char *>(std::memchr(entry.data(), ',', size_t(entry.size())));
+    return comma ? entry.sliced(comma + 1 - entry.data()) : entry;
 }
 
 } // namespace channelEntry

@@ -6,52 +6,55 @@
 
 LineReader::LineReader(QIODevice &device, qsizetype blockSize)
     : m_device(device)
-    , m_blockSize(blockSize)
+    , m_capacity(blockSize)
+    , m_buffer(new char[size_t(blockSize)])
 {
 }
 
 bool LineReader::fill()
 {
-    // Keep the unread tail (a line cut by the block end) and append a block.
-    m_buffer.remove(0, m_pos);
-    m_pos = 0;
-    const qsizetype old = m_buffer.size();
-    m_buffer.resize(old + m_blockSize);
-    const qint64 got = m_device.read(m_buffer.data() + old, m_blockSize);
-    if (got < 0) {
-        m_failed = true;
-        m_buffer.truncate(old);
-        return false;
+    const qsizetype tail = m_end - m_begin;
+    if (tail == m_capacity) {
+        // One line longer than the buffer: the buffer grows with it.
+        m_capacity *= 2;
+        std::unique_ptr<char[]> bigger(new char[size_t(m_capacity)]);
+        std::memcpy(bigger.get(), m_buffer.get() + m_begin, size_t(tail));
+        m_buffer = std::move(bigger);
+    } else if (m_begin > 0) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_begin, size_t(tail));
     }
-    m_buffer.truncate(old + got);
-    if (got == 0)
+    m_begin = 0;
+    m_end = tail;
+    const qint64 got = m_device.read(m_buffer.get() + m_end, m_capacity - m_end);
+    if (got < 0)
+        m_failed = true;
+    else if (got == 0)
         m_atEnd = true;
+    else
+        m_end += got;
     return got > 0;
 }
 
 bool LineReader::next(QByteArrayView &line)
 {
-    qsizetype scanned = m_pos; // the current line has no LF before this
+    qsizetype scanned = m_begin; // the current line has no LF before this
     for (;;) {
-        const char *data = m_buffer.constData();
-        const void *lf = scanned < m_buffer.size()
-            ? std::memchr(data + scanned, '\n', size_t(m_buffer.size() - scanned))
-            : nullptr;
+        const char *data = m_buffer.get();
+        const auto lf = static_cast<const char *>(std::memchr(data + scanned, '\n', size_t(m_end - scanned)));
         if (lf) {
-            const qsizetype end = static_cast<const char *>(lf) - data;
-            qsizetype lineEnd = end;
-            if (lineEnd > m_pos && data[lineEnd - 1] == '\r')
+            qsizetype lineEnd = lf - data;
+            if (lineEnd > m_begin && data[lineEnd - 1] == '\r')
                 --lineEnd;
-            line = QByteArrayView(data + m_pos, lineEnd - m_pos);
-            m_pos = end + 1;
+            line = QByteArrayView(data + m_begin, lineEnd - m_begin);
+            m_begin = lf - data + 1;
             return true;
         }
-        const qsizetype tail = m_buffer.size() - m_pos;
+        const qsizetype tail = m_end - m_begin;
         if (m_atEnd || m_failed || !fill()) {
             if (m_failed || tail == 0)
                 return false;
-            line = QByteArrayView(m_buffer.constData() + m_pos, tail);
-            m_pos = m_buffer.size();
+            line = QByteArrayView(m_buffer.get() + m_begin, tail);
+            m_begin = m_end;
             return true;
         }
         scanned = tail; // fill() moved the tail to the front

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
+
+#include <memory>
 
 class QIODevice;
 
@@ -10,7 +11,7 @@ class QIODevice;
 class LineReader
 {
 public:
-    explicit LineReader(QIODevice &device, qsizetype blockSize = 1 << 20);
+    explicit LineReader(QIODevice &device, qsizetype blockSize = 4 << 20);
 
     // The next line, valid until the next call; false at the end or on a
     // read error (see failed()).
@@ -18,12 +19,15 @@ public:
     [[nodiscard]] bool failed() const { return m_failed; }
 
 private:
+    // Moves the unread tail to the front and reads more after it; false when
+    // nothing more came.
     bool fill();
 
     QIODevice &m_device;
-    qsizetype m_blockSize;
-    QByteArray m_buffer;
-    qsizetype m_pos = 0;
+    qsizetype m_capacity;
+    std::unique_ptr<char[]> m_buffer;
+    qsizetype m_begin = 0; // the unread bytes are [m_begin, m_end)
+    qsizetype m_end = 0;
     bool m_atEnd = false;
     bool m_failed = false;
 };

@@ -70,7 +70,7 @@ Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, TimeSlice &slice)
         copier.feed(QByteArrayView(block.constData(), got), out.block());
         if (!out.flushIfFull())
             return out.failure();
-        if (!slice.next())
+        if (!slice.nextBlock())
             return FileFailure::stopped();
     }
     copier.finish(out.block());

@@ -24,14 +24,11 @@ public:
         m_timer.start();
     }
 
-    // Called once per unit of work (a line, a block); false means stop.
-    [[nodiscard]] bool next()
-    {
-        if (!m_callback || m_timer.elapsed() < m_intervalMs)
-            return true;
-        m_timer.restart();
-        return m_callback();
-    }
+    // Called once per unit of work (a line); false means stop. The clock is
+    // read every few lines only, as a line takes less than reading the clock.
+    [[nodiscard]] bool next() { return advance(1); }
+    // The same for a large unit (a block of a file): the clock is read each time.
+    [[nodiscard]] bool nextBlock() { return advance(unitsPerLook); }
 
     // Runs the callback now, e.g. once more at the end of a pass.
     [[nodiscard]] bool flush()
@@ -41,7 +38,24 @@ public:
     }
 
 private:
+    static constexpr unsigned unitsPerLook = 64;
+
+    bool advance(unsigned units)
+    {
+        if (!m_callback)
+            return true;
+        m_units += units;
+        if (m_intervalMs > 0 && m_units < unitsPerLook)
+            return true;
+        m_units = 0;
+        if (m_timer.elapsed() < m_intervalMs)
+            return true;
+        m_timer.restart();
+        return m_callback();
+    }
+
     Callback m_callback;
+    unsigned m_units = 0;
     QElapsedTimer m_timer;
     int m_intervalMs;
 };

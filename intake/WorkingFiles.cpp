@@ -203,8 +203,9 @@ Result<std::unique_ptr<QFile>> WorkingFiles::create(Kind kind)
                            QStringLiteral("Нет папки для временных файлов.")};
     }
     auto file = std::make_unique<QFile>(target);
-    // NewOnly is O_CREAT | O_EXCL: it never follows a link at the path.
-    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    // NewOnly is O_CREAT | O_EXCL: it never follows a link at the path. The
+    // passes write large blocks, which need no buffer of the device's own.
+    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return FileFailure::of(Action::Create, *file);
     return file;
 }
@@ -233,7 +234,8 @@ Result<std::unique_ptr<QFile>> openForReading(const QString &path)
         const QString reason = info.exists() ? QStringLiteral("Это не файл.") : QStringLiteral("Файл не найден.");
         return FileFailure{Action::Open, path, reason};
     }
-    if (!file->open(QIODevice::ReadOnly))
+    // The passes read large blocks, which need no buffer of the device's own.
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return FileFailure::of(Action::Open, *file);
     return file;
 }

@@ -216,9 +216,9 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
         [this, pending, mode, ticked] {
             if (pending->isEmpty())
                 return;
-            auto batch = std::make_shared<NameList>(std::exchange(*pending, NameList(mode)));
+            auto batch = std::make_shared<const NameList>(std::exchange(*pending, NameList(mode)));
             m_task.post([this, batch, ticked] {
-                m_sourceList.append(*batch, ticked);
+                m_sourceList.append(batch, ticked);
                 showChannelCount(m_sourceList.count());
             });
         },
