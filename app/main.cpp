@@ -1,10 +1,12 @@
 #include "app/Form1.h"
+#include "app/QtTranslation.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    qtTranslation::installRussian(app);
     Form1 window(QCoreApplication::applicationDirPath());
     window.show();
     return app.exec();
