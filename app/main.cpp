@@ -7,6 +7,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     qtTranslation::installRussian(app);
+    // Wayland matches the window to its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELVARO_APP_ID));
     Form1 window(QCoreApplication::applicationDirPath());
     window.show();
     return app.exec();
