@@ -6,6 +6,8 @@
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/PngSize.cmake)
 
+# The staging folder is the whole destination.
+unset(ENV{DESTDIR})
 file(REMOVE_RECURSE "${STAGE}")
 set(config_args)
 if(CONFIG)
