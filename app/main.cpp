@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/QtTranslation.h"
 #include "app/session/PlaylistSession.h"
 #include "intake/WorkingFiles.h"
 
@@ -7,6 +8,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    qtTranslation::installRussian(app);
+    // Wayland matches the window to its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELVARO_APP_ID));
     WorkingFiles::removeAbandoned();
     PlaylistSession session(QCoreApplication::applicationDirPath());
     Form1 window(session);

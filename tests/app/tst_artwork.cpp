@@ -44,6 +44,8 @@ class TestArtwork : public QObject
 private Q_SLOTS:
     void handCursorPointsWithItsFingertip();
     void handCursorIsOneOutlinedShape();
+    void handCursorFileHasOnlyItsTwoColours();
+    void programPictureFitsTheAboutBox();
     void iconSizes_data();
     void iconSizes();
     void logos_data();
@@ -101,12 +103,40 @@ void TestArtwork::handCursorIsOneOutlinedShape()
     QCOMPARE(reached.size(), opaque);
 }
 
+// The cursor keeps only black and white; a grey or half-transparent pixel in
+// the file would silently turn into one of them.
+void TestArtwork::handCursorFileHasOnlyItsTwoColours()
+{
+    const QImage image = QImage(QStringLiteral(":/artwork/cursors/hand.png")).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), QSize(32, 32));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            QVERIFY2(pixel == qRgb(0, 0, 0) || pixel == qRgb(255, 255, 255) || qAlpha(pixel) == 0,
+                     qPrintable(QStringLiteral("pixel (%1, %2) is #%3").arg(x).arg(y).arg(pixel, 8, 16, QLatin1Char('0'))));
+        }
+    }
+}
+
+// The about window's picture box is 44 pixels high and centres the picture:
+// the top and bottom two rows are cut off.
+void TestArtwork::programPictureFitsTheAboutBox()
+{
+    const QImage image = artwork::programPicture().toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), QSize(48, 48));
+    for (int y : {0, 1, 46, 47}) {
+        for (int x = 0; x < image.width(); ++x)
+            QVERIFY2(qAlpha(image.pixel(x, y)) == 0, qPrintable(QStringLiteral("row %1 is drawn on").arg(y)));
+    }
+    QVERIFY(opaquePixels(image) > 48 * 48 / 4);
+}
+
 void TestArtwork::iconSizes_data()
 {
     QTest::addColumn<QIcon>("icon");
     QTest::addColumn<QList<int>>("sides");
 
-    QTest::addRow("program") << artwork::programIcon() << QList<int>{16, 24, 32, 48};
+    QTest::addRow("program") << artwork::programIcon() << QList<int>{16, 24, 32, 48, 64, 128, 256};
     QTest::addRow("fix") << artwork::fixIcon() << QList<int>{16, 24, 32};
 }
 

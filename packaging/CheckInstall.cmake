@@ -1,0 +1,80 @@
+# cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -DBINDIR=... -DDATADIR=...
+#       -DICON_SIZES=... [-DCONFIG=...] -P CheckInstall.cmake
+# Installs the build into an empty staging folder and checks what lands there:
+# exactly the program, its menu entry, its metainfo and its icons, each where
+# the desktop looks for it and each pointing at the others by the right name.
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/PngSize.cmake)
+
+# The staging folder is the whole destination.
+unset(ENV{DESTDIR})
+file(REMOVE_RECURSE "${STAGE}")
+set(config_args)
+if(CONFIG)
+    set(config_args --config ${CONFIG})
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${STAGE} ${config_args}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+set(failures)
+macro(fail text)
+    list(APPEND failures "${text}")
+endmacro()
+
+set(desktop ${DATADIR}/applications/${APP_ID}.desktop)
+set(metainfo ${DATADIR}/metainfo/${APP_ID}.metainfo.xml)
+set(hicolor ${DATADIR}/icons/hicolor)
+set(expected ${BINDIR}/kelvaro ${desktop} ${metainfo} ${hicolor}/scalable/apps/${APP_ID}.svg)
+foreach(side IN LISTS ICON_SIZES)
+    list(APPEND expected ${hicolor}/${side}x${side}/apps/${APP_ID}.png)
+endforeach()
+
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE ${STAGE} ${STAGE}/*)
+set(missing ${expected})
+list(REMOVE_ITEM missing ${installed})
+set(unexpected ${installed})
+list(REMOVE_ITEM unexpected ${expected})
+if(missing)
+    fail("not installed: ${missing}")
+endif()
+if(unexpected)
+    fail("installed but not expected: ${unexpected}")
+endif()
+
+foreach(side IN LISTS ICON_SIZES)
+    set(icon ${STAGE}/${hicolor}/${side}x${side}/apps/${APP_ID}.png)
+    if(EXISTS ${icon})
+        kelvaro_png_size(${icon} width height)
+        if(NOT "${width}x${height}" STREQUAL "${side}x${side}")
+            fail("${icon} is '${width}x${height}', not ${side}x${side}")
+        endif()
+    endif()
+endforeach()
+
+if(EXISTS ${STAGE}/${desktop})
+    file(STRINGS ${STAGE}/${desktop} lines)
+    if(NOT "Icon=${APP_ID}" IN_LIST lines)
+        fail("the menu entry does not name the icon ${APP_ID}")
+    endif()
+    if(NOT "Exec=kelvaro %f" IN_LIST lines)
+        fail("the menu entry does not start the installed kelvaro with one file")
+    endif()
+endif()
+
+if(EXISTS ${STAGE}/${metainfo})
+    file(READ ${STAGE}/${metainfo} text)
+    if(text MATCHES "@[A-Za-z_]+@")
+        fail("the metainfo file keeps the placeholder ${CMAKE_MATCH_0}")
+    endif()
+    if(NOT text MATCHES "<id>${APP_ID}</id>" OR NOT text MATCHES "<launchable type=\"desktop-id\">${APP_ID}\\.desktop</launchable>")
+        fail("the metainfo file does not name ${APP_ID} and its menu entry")
+    endif()
+endif()
+
+if(failures)
+    list(JOIN failures "\n" text)
+    message(FATAL_ERROR "${text}")
+endif()
