@@ -10,6 +10,7 @@
 #include "app/Links.h"
 #include "app/PlaylistDialog.h"
 #include "app/SingleWindow.h"
+#include "app/session/OutputFolder.h"
 #include "app/session/PlaylistSession.h"
 #include "channels/ChannelListView.h"
 #include "channels/NewListView.h"
@@ -59,7 +60,7 @@ void Form1::bindCommands()
                                                              m_ui.selectAllBox, m_ui.ansiOption, m_ui.utf8Option})
         gate->guard(control);
 
-    connect(m_ui.loadButton, &QPushButton::clicked, this, &Form1::load);
+    connect(m_ui.loadButton, &QPushButton::clicked, this, &Form1::loadFromDialog);
     connect(m_ui.createButton, &QPushButton::clicked, this, [this] {
         m_ui.background->setFocus();
         m_session.createNewList();
@@ -147,15 +148,22 @@ void Form1::updateControls()
     m_ui.busyLabel->setVisible(s.isBusyShown());
 }
 
-void Form1::load()
+void Form1::loadFromDialog()
 {
     m_ui.background->setFocus();
     if (!m_session.prepareLoad())
         return;
-    std::optional<QString> chosen = m_chooseFile(this, m_session.programFolder());
+    const Result<OutputFolder> folder = OutputFolder::choose(m_session.programFolder());
+    std::optional<QString> chosen = m_chooseFile(this, folder ? folder->path : m_session.programFolder());
     if (!chosen || chosen->isEmpty() || chosen->size() > playlistDialog::maxPathLength)
         return;
     m_session.load(*chosen);
+}
+
+void Form1::load(const QString &path)
+{
+    if (m_session.prepareLoad())
+        m_session.load(path);
 }
 
 void Form1::step(bool up)

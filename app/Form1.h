@@ -27,6 +27,10 @@ public:
     // Tests answer the dialog without showing it.
     void setFileChooserForTesting(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
+    // Loads a playlist as if it had been chosen in the dialog (one named on
+    // the command line, say).
+    void load(const QString &path);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -39,7 +43,7 @@ private:
     void connectWindows();
     void updateControls();
 
-    void load();
+    void loadFromDialog();
     void step(bool up);
     void showAbout();
     void showFix();

@@ -5,6 +5,8 @@
 #include "app/Fonts.h"
 #include "app/InfoMessage.h"
 #include "app/Twips.h"
+#include "app/session/Messages.h"
+#include "app/session/OutputFolder.h"
 #include "fix/FixScript.h"
 
 #include <QFrame>
@@ -115,10 +117,12 @@ void Form3::createButton()
 void Form3::createScript()
 {
     m_panel->setFocus();
-    if (const Result<> written = writeFixScript(m_programFolder); !written) {
+    Result<OutputFolder> folder = OutputFolder::choose(m_programFolder);
+    Result<> written = folder ? writeFixScript(folder->path) : Result<>(folder.failure());
+    if (!written) {
         infoMessage::show(this, written.failure().message());
         return;
     }
     close();
-    infoMessage::show(nullptr, QStringLiteral("Файл-фикс fix_krakozyabry.cmd создан рядом с программой!"));
+    infoMessage::show(nullptr, messages::fixScriptWritten(folder->besideProgram, folder->path));
 }

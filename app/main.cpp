@@ -15,5 +15,8 @@ int main(int argc, char *argv[])
     PlaylistSession session(QCoreApplication::applicationDirPath());
     Form1 window(session);
     window.show();
+    // A playlist named on the command line ("Open with" in a file manager).
+    if (const QStringList arguments = app.arguments(); arguments.size() > 1)
+        window.load(arguments.at(1));
     return app.exec();
 }

@@ -25,8 +25,11 @@ public:
     explicit operator bool() const { return ok(); }
 
     [[nodiscard]] T &value() { return std::get<0>(m_state); }
+    [[nodiscard]] const T &value() const { return std::get<0>(m_state); }
     [[nodiscard]] T &operator*() { return value(); }
+    [[nodiscard]] const T &operator*() const { return value(); }
     [[nodiscard]] T *operator->() { return &value(); }
+    [[nodiscard]] const T *operator->() const { return &value(); }
     [[nodiscard]] const FileFailure &failure() const { return std::get<1>(m_state); }
 
 private:

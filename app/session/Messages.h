@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QString>
 
-// What the session tells the user, exactly as it is shown.
+// What the program tells the user, exactly as it is shown.
 namespace messages {
 
 // Any operation that finds no working files: nothing is loaded.
@@ -12,9 +12,18 @@ inline QString loadPlaylistFirst()
     return QStringLiteral("Сначала загрузите плейлист в программу!");
 }
 
-inline QString playlistSaved()
+// Where a new file went: next to the program, or into the user's folder.
+inline QString playlistSaved(bool besideProgram, const QString &folder)
 {
-    return QStringLiteral("Плейлист создан рядом с программой!");
+    return besideProgram ? QStringLiteral("Плейлист создан рядом с программой!")
+                         : QStringLiteral("Плейлист создан в папке:\n") + QDir::toNativeSeparators(folder);
+}
+
+inline QString fixScriptWritten(bool besideProgram, const QString &folder)
+{
+    return besideProgram ? QStringLiteral("Файл-фикс fix_krakozyabry.cmd создан рядом с программой!")
+                         : QStringLiteral("Файл-фикс fix_krakozyabry.cmd создан в папке:\n")
+            + QDir::toNativeSeparators(folder);
 }
 
 } // namespace messages

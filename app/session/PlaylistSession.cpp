@@ -1,6 +1,7 @@
 #include "app/session/PlaylistSession.h"
 
 #include "app/session/Messages.h"
+#include "app/session/OutputFolder.h"
 #include "channels/ChannelWalk.h"
 #include "encoding/Text.h"
 #include "intake/PlaylistIntake.h"
@@ -187,15 +188,21 @@ void PlaylistSession::save()
     // The save writes the list as it stands now; moves made while it runs
     // belong to the next save.
     auto items = std::make_shared<NewListModel::Items>(m_newList.items());
-    const QString folder = m_programFolder;
+    auto folder = std::make_shared<OutputFolder>();
     const QString extension = m_saveExtension;
     const InputMode mode = m_inputMode;
     run(Operation::Save,
-        [this, items, folder, extension, mode](TimeSlice &slice) {
-            return savePlaylist(folder, extension, m_files, items->bytes, mode, slice);
+        [this, items, folder, extension, mode](TimeSlice &slice) -> Result<> {
+            Result<OutputFolder> chosen = OutputFolder::choose(m_programFolder);
+            if (!chosen)
+                return chosen.failure();
+            *folder = *chosen;
+            return savePlaylist(folder->path, extension, m_files, items->bytes, mode, slice);
         },
         {},
-        [](const Result<> &result) { return result ? messages::playlistSaved() : textOf(result.failure()); });
+        [folder](const Result<> &result) {
+            return result ? messages::playlistSaved(folder->besideProgram, folder->path) : textOf(result.failure());
+        });
 }
 
 void PlaylistSession::shutDown()
