@@ -8,7 +8,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
+
+#include <filesystem>
 
 namespace {
 
@@ -67,14 +70,48 @@ Result<> copyReplacing(const QString &from, const QString &to, TimeSlice &slice)
     return {};
 }
 
-// An empty list leaves no output, only the backup of the previous one.
-Result<> retireOutput(const QString &output, const QString &backup, TimeSlice &slice)
+std::filesystem::path fileSystemPath(const QString &path)
 {
-    if (Result<> copied = copyReplacing(output, backup, slice); !copied)
-        return copied;
-    QFile old(output);
-    if (!old.remove())
-        return failed(Action::Delete, old);
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+FileFailure replaceFailure(const QString &path, const std::error_code &error)
+{
+    return FileFailure{Action::Replace, path, QString::fromLocal8Bit(error.message())};
+}
+
+// The previous output becomes the backup without a copy of its bytes: a second
+// name for the same file, put in place of the old backup at once. A link (to
+// its own target, which the new output will replace) or a file system without
+// such names gets a copy instead.
+Result<> keepAsBackup(const QString &output, const QString &backup, TimeSlice &slice)
+{
+    if (QFileInfo(output).isSymLink())
+        return copyReplacing(output, backup, slice);
+    const QString staging = backup + QStringLiteral(".kelvaro-") + QString::number(QRandomGenerator::global()->generate(), 36);
+    std::error_code error;
+    std::filesystem::create_hard_link(fileSystemPath(output), fileSystemPath(staging), error);
+    if (error)
+        return copyReplacing(output, backup, slice);
+    std::filesystem::rename(fileSystemPath(staging), fileSystemPath(backup), error);
+    if (error) {
+        QFile::remove(staging);
+        return replaceFailure(backup, error);
+    }
+    return {};
+}
+
+// An empty list leaves no output, only the backup of the previous one.
+Result<> retireOutput(const QString &output, const QString &backup)
+{
+    std::error_code error;
+    std::filesystem::rename(fileSystemPath(output), fileSystemPath(backup), error);
+    if (error)
+        return replaceFailure(backup, error);
     return {};
 }
 
@@ -147,15 +184,15 @@ Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFi
     }
 
     if (items.empty())
-        return hadOutput ? retireOutput(output, backup, slice) : Result<>();
+        return hadOutput ? retireOutput(output, backup) : Result<>();
 
     QSaveFile file(output);
     if (Result<> written = writeNewOutput(**copy, file, items, mode, slice); !written)
         return written;
     (*copy)->close(); // unmaps it
     if (hadOutput) {
-        if (Result<> copied = copyReplacing(output, backup, slice); !copied)
-            return copied;
+        if (Result<> kept = keepAsBackup(output, backup, slice); !kept)
+            return kept;
     }
     if (!file.commit())
         return failed(Action::Write, file);

@@ -21,7 +21,8 @@ class WorkingFiles;
 // normalised copy; NotLoaded without one. A previous output becomes the
 // backup, but only once the new output is completely written: until then the
 // previous output and backup stay as they were, and a failed or stopped save
-// leaves no temporary file behind. With no items, a previous output becomes
-// the backup and no output is written.
+// leaves no temporary file behind. At every moment both names hold a whole
+// file. With no items, a previous output becomes the backup and no output is
+// written.
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
                       std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice);

@@ -263,12 +263,15 @@ void TestWriterSave::failureLeavesTheFilesAlone()
 void TestWriterSave::writeErrorLeavesTheFilesAlone_data()
 {
     QTest::addColumn<int>("oldOutputSize");
-    QTest::addColumn<QString>("failedFile");
+    QTest::addColumn<bool>("linkedOutput");
+    QTest::addColumn<QString>("failedFile"); // empty: the save goes through
 
-    // The limit is 64 KiB: the new output passes it, or the copy of the old
-    // one to the backup does.
-    QTest::addRow("new-output") << 100 << "Kelvaro.m3u";
-    QTest::addRow("backup-copy") << 100'000 << "Playlist_OLD.m3u";
+    // The limit is 64 KiB: the new output passes it, or a copy of the old one
+    // to the backup would. The backup is a second name of the old output, so
+    // nothing is copied, except for an output that is a link to elsewhere.
+    QTest::addRow("new-output") << 100 << false << "Kelvaro.m3u";
+    QTest::addRow("backup-without-copy") << 100'000 << false << "";
+    QTest::addRow("backup-copy-of-a-linked-output") << 100'000 << true << "Playlist_OLD.m3u";
 }
 
 // A file size limit makes writes fail the way a full disk does.
@@ -276,6 +279,7 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
 {
 #ifdef Q_OS_UNIX
     QFETCH(int, oldOutputSize);
+    QFETCH(bool, linkedOutput);
     QFETCH(QString, failedFile);
 
     Workspace w;
@@ -285,7 +289,13 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
     w.copy = crlfLines(lines);
     writeFile(w.copyPath, w.copy, readWrite);
     const QByteArray previous(oldOutputSize, 'x');
-    writeFile(w.output(), previous, readWrite);
+    if (linkedOutput) {
+        const QString elsewhere = w.root.filePath(QStringLiteral("elsewhere.m3u"));
+        writeFile(elsewhere, previous, readWrite);
+        QVERIFY(QFile::link(elsewhere, w.output()));
+    } else {
+        writeFile(w.output(), previous, readWrite);
+    }
     writeFile(w.backup(), oldBackup, readWrite);
     const QByteArrayList items = failedFile == QLatin1String("Kelvaro.m3u") ? QByteArrayList{"*"} : QByteArrayList{"N1"};
 
@@ -299,12 +309,18 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
+    QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
+    if (failedFile.isEmpty()) {
+        QVERIFY(result);
+        QCOMPARE(readFile(w.backup()), previous);
+        QCOMPARE(readFile(w.output()), crlfLines({header, "#EXTINF:-1,N1", "http://u.example/1"}));
+        return;
+    }
     QVERIFY(!result);
     QCOMPARE(result.failure().kind, Kind::Failed);
     QCOMPARE(QFileInfo(result.failure().path).fileName(), failedFile);
     QCOMPARE(readFile(w.output()), previous);
     QCOMPARE(readFile(w.backup()), oldBackup);
-    QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
 #else
     QSKIP("needs a file size limit");
 #endif
