@@ -43,20 +43,24 @@ int tickedCount(const SourceListModel &list)
 }
 
 // A shown window with these channels loaded.
-void showLoaded(WindowDriver &driver, const QStringList &names)
+[[nodiscard]] bool showLoaded(WindowDriver &driver, const QStringList &names)
 {
     driver.window().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
+    if (!QTest::qWaitForWindowExposed(&driver.window()))
+        return false;
     driver.load(driver.writeFile(QStringLiteral("a.m3u"), playlist(names)));
+    return driver.sourceItems() == names;
 }
 
 // … and all of them in the new list, none selected.
-void showNewList(WindowDriver &driver, const QStringList &names)
+[[nodiscard]] bool showNewList(WindowDriver &driver, const QStringList &names)
 {
-    showLoaded(driver, names);
+    if (!showLoaded(driver, names))
+        return false;
     for (int i = 0; i < names.size(); ++i)
         driver.session().sourceList().setTicked(i, true);
     driver.click("Command3");
+    return driver.newItems() == names;
 }
 
 QTimer *timer(WindowDriver &driver, const char *name)
@@ -113,7 +117,7 @@ void TestListMouse::selectAllOnRelease()
     QFETCH(bool, boxBefore);
     QFETCH(bool, boxAfter);
     WindowDriver driver;
-    showLoaded(driver, numbered(120));
+    QVERIFY(showLoaded(driver, numbered(120)));
     driver.button("Check1")->setChecked(boxBefore);
     driver.session().sourceList().setTicked(3, !boxAfter); // a hand tick the select-all replaces
 
@@ -134,7 +138,7 @@ void TestListMouse::selectAllOnRelease()
 void TestListMouse::keyboardTogglesOnlyTheBox()
 {
     WindowDriver driver;
-    showLoaded(driver, letters(5));
+    QVERIFY(showLoaded(driver, letters(5)));
     driver.session().sourceList().setTicked(2, true);
     QWidget *box = driver.control("Check1");
     box->setFocus();
@@ -170,7 +174,7 @@ void TestListMouse::anyMouseButtonSteps()
     QFETCH(QString, order);
     QFETCH(int, selected);
     WindowDriver driver;
-    showNewList(driver, letters(4));
+    QVERIFY(showNewList(driver, letters(4)));
     if (from >= 0)
         newList(driver)->selectRow(from);
     const bool up = button == u"Command4";
@@ -191,7 +195,7 @@ void TestListMouse::anyMouseButtonSteps()
 void TestListMouse::spaceBarMovesNothing()
 {
     WindowDriver driver;
-    showNewList(driver, letters(3));
+    QVERIFY(showNewList(driver, letters(3)));
     newList(driver)->selectRow(1);
     QWidget *down = driver.control("Command5");
     down->setFocus();
@@ -210,8 +214,8 @@ void TestListMouse::holdRepeats_data()
     QTest::addColumn<QString>("repeat");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
-    QTest::addRow("down") << "Command5" << "Timer4" << "Timer2" << 0 << 99;
-    QTest::addRow("up") << "Command4" << "Timer3" << "Timer1" << 99 << 0;
+    QTest::addRow("down") << "Command5" << "Timer4" << "Timer2" << 0 << 29;
+    QTest::addRow("up") << "Command4" << "Timer3" << "Timer1" << 29 << 0;
 }
 
 void TestListMouse::holdRepeats()
@@ -222,8 +226,8 @@ void TestListMouse::holdRepeats()
     QFETCH(int, from);
     QFETCH(int, to);
     WindowDriver driver;
-    const QStringList items = numbered(100);
-    showNewList(driver, items);
+    const QStringList items = numbered(30);
+    QVERIFY(showNewList(driver, items));
     QTimer *delayTimer = timer(driver, qPrintable(delay));
     QTimer *repeatTimer = timer(driver, qPrintable(repeat));
     delayTimer->setInterval(5);
@@ -244,12 +248,9 @@ void TestListMouse::holdRepeats()
     QTest::mouseRelease(b, Qt::LeftButton);
     QVERIFY(!repeatTimer->isActive());
     QVERIFY(!delayTimer->isActive());
-    QCOMPARE(driver.newItems().at(to), items.at(from));
-    QStringList rest = items;
-    rest.removeAt(from);
-    QStringList others = driver.newItems();
-    others.removeAt(to);
-    QCOMPARE(others, rest);
+    QStringList moved = items;
+    moved.move(from, to);
+    QCOMPARE(driver.newItems(), moved);
 }
 
 // The row selected when the button goes down is dropped on the row selected
@@ -271,7 +272,7 @@ void TestListMouse::drag()
     QFETCH(int, to);
     QFETCH(QString, order);
     WindowDriver driver;
-    showNewList(driver, letters(6));
+    QVERIFY(showNewList(driver, letters(6)));
     NewListView *list = newList(driver);
     QWidget *viewport = list->viewport();
 
@@ -296,7 +297,7 @@ void TestListMouse::drag()
 void TestListMouse::dropOnNothingLosesNothing()
 {
     WindowDriver driver;
-    showNewList(driver, letters(3));
+    QVERIFY(showNewList(driver, letters(3)));
     NewListView *list = newList(driver);
     QWidget *viewport = list->viewport();
     QTest::mousePress(viewport, Qt::LeftButton, {}, centreOf(list, 1));
