@@ -238,7 +238,9 @@ void PlaylistSession::run(Operation operation, Work work, Report report, Done do
     m_busyShown = true;
     Q_EMIT stateChanged();
     // The work uses the working files and the normaliser of this session;
-    // nothing here touches them until it has ended.
+    // nothing here touches them until it has ended. Their folder is made
+    // here, so that asking for it never races with the work.
+    (void)m_files.folder();
     auto result = std::make_shared<Result<>>();
     const int interval = m_progressIntervalMs;
     m_task.start(

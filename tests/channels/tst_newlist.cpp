@@ -1,20 +1,18 @@
-#include "channels/ChannelListModel.h"
-#include "common/WindowDriver.h"
+#include "app/session/Messages.h"
+#include "common/SessionDriver.h"
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QLabel>
-#include <QListView>
 #include <QSignalSpy>
 #include <QTest>
 
+// "Создать" as the session runs it: the ticked channels become the new list.
 class TestNewList : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void ticksBecomeTheNewList_data();
     void ticksBecomeTheNewList();
-    void countsUpAndEnablesButtons();
+    void countsUp();
+    void ticksAsAtTheClick();
     void pressingAgainRebuilds();
     void missingRawCopy();
     void afterAnEncodingSwitch();
@@ -45,82 +43,113 @@ void TestNewList::ticksBecomeTheNewList()
     QFETCH(QByteArray, input);
     QFETCH(QStringList, ticked);
     QFETCH(QStringList, newList);
-    for (const char *option : {"Option2", "Option1"}) {
-        WindowDriver driver;
-        driver.selectOption(option);
-        (void)driver.takeMessages();
-        driver.load(driver.writeFile(QStringLiteral("a.m3u"), input));
+    for (InputMode mode : {InputMode::Utf8, InputMode::Ansi}) {
+        SessionDriver d;
+        PlaylistSession &s = d.session();
+        d.setInputMode(mode);
+        (void)d.takeMessages();
+        d.load(d.writeFile(QStringLiteral("a.m3u"), input));
         for (const QString &name : ticked) {
-            QVERIFY(driver.sourceItems().contains(name));
-            driver.sourceList().setChecked(int(driver.sourceItems().indexOf(name)), true);
+            QVERIFY(d.sourceItems().contains(name));
+            s.sourceList().setTicked(int(d.sourceItems().indexOf(name)), true);
         }
-        driver.clickButton("Command3");
-        QCOMPARE(driver.newItems(), newList);
-        QCOMPARE(driver.labelText("Label4"), QString::number(newList.size()));
-        QCOMPARE(driver.takeMessages(), QStringList());
+        QVERIFY(!s.canSave());
+        d.create();
+        QCOMPARE(d.newItems(), newList);
+        QCOMPARE(s.newCount(), newList.size());
+        QVERIFY(s.canSave());
+        QVERIFY(s.canMove());
+        QCOMPARE(d.takeMessages(), QStringList());
     }
 }
 
-void TestNewList::countsUpAndEnablesButtons()
+// The counter follows the walk, not only its end.
+void TestNewList::countsUp()
 {
-    WindowDriver driver;
-    driver.window().show();
+    SessionDriver d;
+    PlaylistSession &s = d.session();
     QByteArray input;
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 2000; ++i)
         input += "#EXTINF:-1,C" + QByteArray::number(i) + "\nhttp://x\n";
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), input));
-    for (int i = 0; i < 20000; i += 2)
-        driver.sourceList().setChecked(i, true);
-    QVERIFY(!driver.button("Command2")->isEnabled());
+    d.load(d.writeFile(QStringLiteral("a.m3u"), input));
+    for (int i = 0; i < 2000; i += 2)
+        s.sourceList().setTicked(i, true);
+    s.setProgressIntervalForTesting(0);
+    QSignalSpy counted(&s, &PlaylistSession::newCountChanged);
+    QSignalSpy inserted(&s.newList(), &QAbstractItemModel::rowsInserted);
+    d.create();
+    QCOMPARE(s.newList().count(), 1000);
+    QCOMPARE(s.newCount(), 1000);
+    QVERIFY(counted.size() > 2);
+    QCOMPARE(counted.first().first().toInt(), 0);
+    QCOMPARE(counted.last().first().toInt(), 1000);
+    for (qsizetype i = 1; i < counted.size(); ++i)
+        QVERIFY(counted.at(i).first().toInt() > counted.at(i - 1).first().toInt());
+    QVERIFY(inserted.size() > 1);
+}
 
-    QSignalSpy shown(&driver.newList(), &QAbstractItemModel::rowsInserted);
-    driver.clickButton("Command3");
-    QCOMPARE(driver.newList().count(), 10000);
-    QCOMPARE(driver.labelText("Label4"), QStringLiteral("10000"));
-    QVERIFY(!shown.isEmpty());
-    for (const char *name : {"Command2", "Command4", "Command5"})
-        QVERIFY(driver.button(name)->isEnabled());
-    QVERIFY(!driver.control<QListView>("List2")->selectionModel()->hasSelection());
-    QVERIFY(!driver.control<QLabel>("Label6")->isVisible());
-    QCOMPARE(driver.window().focusWidget(), driver.control("Picture1"));
+// The walk runs elsewhere: it takes the ticks as they were at the click,
+// not as they change while it runs.
+void TestNewList::ticksAsAtTheClick()
+{
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    constexpr int n = 50000;
+    QByteArray input;
+    for (int i = 0; i < n; ++i)
+        input += "#EXTINF:-1,C" + QByteArray::number(i) + "\nhttp://x\n";
+    d.load(d.writeFile(QStringLiteral("a.m3u"), input));
+    d.tick({0, n - 1});
+    s.createNewList();
+    QVERIFY(s.isBusy());
+    s.sourceList().setTicked(n - 1, false);
+    s.sourceList().setTicked(n - 2, true);
+    QSignalSpy finished(&s, &PlaylistSession::finished);
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(d.newItems(), (QStringList{"C0", QStringLiteral("C%1").arg(n - 1)}));
 }
 
 void TestNewList::pressingAgainRebuilds()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n#EXTINF:-1,B\n#EXTINF:-1,C\n"));
-    for (int i = 0; i < 3; ++i)
-        driver.sourceList().setChecked(i, true);
-    driver.clickButton("Command3");
-    driver.newList().swap(0, 2);
-    driver.clickButton("Command3");
-    QCOMPARE(driver.newItems(), (QStringList{"A", "B", "C"}));
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n#EXTINF:-1,B\n#EXTINF:-1,C\n"));
+    d.tick({0, 1, 2});
+    d.create();
+    d.session().dropChannel(0, 2);
+    QCOMPARE(d.newItems(), (QStringList{"B", "C", "A"}));
+    d.create();
+    QCOMPARE(d.newItems(), (QStringList{"A", "B", "C"}));
+    QCOMPARE(d.session().newCount(), 3);
 }
 
+// A cancelled load deleted the working files: the lists stay as they were.
 void TestNewList::missingRawCopy()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n#EXTINF:-1,B\n"));
-    driver.sourceList().setChecked(1, true);
-    driver.clickButton("Command3");
-    driver.load(QString()); // a cancelled load deletes the working files
-    driver.sourceList().setChecked(0, true);
-    driver.clickButton("Command3");
-    QCOMPARE(driver.takeMessages(), QStringList{QStringLiteral("Сначала загрузите плейлист в программу!")});
-    QCOMPARE(driver.newItems(), QStringList{"B"});
-    QCOMPARE(driver.labelText("Label4"), QStringLiteral("1"));
-    QVERIFY(!driver.control<QLabel>("Label6")->isVisibleTo(&driver.window()));
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n#EXTINF:-1,B\n"));
+    d.tick({1});
+    d.create();
+    d.cancelLoad();
+    d.tick({0});
+    QSignalSpy finished(&s, &PlaylistSession::finished);
+    d.create();
+    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
+    QVERIFY(finished.isEmpty());
+    QCOMPARE(d.newItems(), QStringList{"B"});
+    QCOMPARE(s.newCount(), 1);
+    QVERIFY(!s.isBusyShown());
 }
 
 void TestNewList::afterAnEncodingSwitch()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,При\nu\n#EXTINF:-1,Б\nu\n"));
-    driver.selectOption("Option1");
-    driver.sourceList().setChecked(0, true);
-    driver.clickButton("Command3");
-    QCOMPARE(driver.newItems(), QStringList{QStringLiteral("РџСЂРё")});
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,При\nu\n#EXTINF:-1,Б\nu\n"));
+    d.setInputMode(InputMode::Ansi);
+    d.tick({0});
+    d.create();
+    QCOMPARE(d.newItems(), QStringList{QStringLiteral("РџСЂРё")});
 }
 
-QTEST_MAIN(TestNewList)
+QTEST_GUILESS_MAIN(TestNewList)
 #include "tst_newlist.moc"

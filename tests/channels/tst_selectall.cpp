@@ -1,10 +1,6 @@
-#include "channels/ChannelListModel.h"
-#include "channels/SelectAllBox.h"
-#include "common/WindowDriver.h"
+#include "common/SessionDriver.h"
 
-#include <QAbstractButton>
-#include <QLabel>
-#include <QListView>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -17,112 +13,94 @@ QByteArray playlist(int channels)
     return bytes;
 }
 
-int tickedCount(const ChannelListModel &list)
+int tickedCount(const SourceListModel &list)
 {
     int n = 0;
     for (int i = 0; i < list.count(); ++i)
-        n += list.isChecked(i);
+        n += list.isTicked(i);
     return n;
-}
-
-void releaseOn(QWidget *box, Qt::MouseButton button)
-{
-    QTest::mouseClick(box, button, {}, QPoint(box->width() / 2, box->height() / 2));
 }
 
 } // namespace
 
+// Select-all as the session runs it: the channels listed again, all ticked
+// or all unticked as the box is.
 class TestSelectAll : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void mouseButtons_data();
-    void mouseButtons();
+    void everyTickFollowsTheBox_data();
+    void everyTickFollowsTheBox();
     void handTicksAreReplaced();
-    void keyboardChangesOnlyTheBox();
+    void namesStayDecoded_data();
     void namesStayDecoded();
 };
 
-void TestSelectAll::mouseButtons_data()
+void TestSelectAll::everyTickFollowsTheBox_data()
 {
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<bool>("boxBefore");
-    QTest::addColumn<bool>("boxAfter");
-    QTest::addRow("left-ticks") << Qt::LeftButton << false << true;
-    QTest::addRow("left-unticks") << Qt::LeftButton << true << false;
-    QTest::addRow("right-keeps-ticked") << Qt::RightButton << true << true;
-    QTest::addRow("right-keeps-unticked") << Qt::RightButton << false << false;
-    QTest::addRow("middle-keeps-ticked") << Qt::MiddleButton << true << true;
+    QTest::addColumn<bool>("ticked");
+    QTest::addRow("ticked") << true;
+    QTest::addRow("unticked") << false;
 }
 
-void TestSelectAll::mouseButtons()
+void TestSelectAll::everyTickFollowsTheBox()
 {
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(bool, boxBefore);
-    QFETCH(bool, boxAfter);
-    WindowDriver driver;
-    driver.window().show();
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), playlist(120)));
-    driver.control<QLabel>("Label4")->setText(QStringLiteral("7")); // select-all leaves it alone
-    driver.button("Check1")->setChecked(boxBefore);
-    driver.sourceList().setChecked(3, !boxAfter); // a hand tick the rebuild replaces
+    QFETCH(bool, ticked);
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), playlist(120)));
+    d.tick({5, 6});
+    d.create(); // select-all leaves the new list and its counter alone
+    s.sourceList().setTicked(3, !ticked); // a hand tick the select-all replaces
+    QSignalSpy refilled(&s, &PlaylistSession::sourceListRefilled);
 
-    releaseOn(driver.control("Check1"), button);
+    d.selectAll(ticked);
 
-    QCOMPARE(driver.button("Check1")->isChecked(), boxAfter);
-    QCOMPARE(driver.sourceList().count(), 120);
-    QCOMPARE(tickedCount(driver.sourceList()), boxAfter ? 120 : 0);
-    QCOMPARE(driver.labelText("Label2"), QStringLiteral("120"));
-    QCOMPARE(driver.labelText("Label4"), QStringLiteral("7"));
-    QCOMPARE(driver.button("Option1")->isEnabled(), !boxAfter);
-    QCOMPARE(driver.button("Option2")->isEnabled(), !boxAfter);
-    QCOMPARE(driver.control<QListView>("List1")->currentIndex().row(), 0);
-    QVERIFY(!driver.control<QLabel>("Label6")->isVisible());
-    QCOMPARE(driver.takeMessages(), QStringList());
+    QCOMPARE(s.sourceList().count(), 120);
+    QCOMPARE(tickedCount(s.sourceList()), ticked ? 120 : 0);
+    QCOMPARE(s.channelCount(), 120);
+    QCOMPARE(refilled.size(), 1);
+    QCOMPARE(s.isSelectAllTicked(), ticked);
+    QCOMPARE(s.isEncodingLocked(), ticked);
+    QCOMPARE(d.newItems(), (QStringList{"Channel 5", "Channel 6"}));
+    QCOMPARE(s.newCount(), 2);
+    QVERIFY(!s.isBusyShown());
+    QCOMPARE(d.takeMessages(), QStringList());
 }
 
 void TestSelectAll::handTicksAreReplaced()
 {
-    WindowDriver driver;
-    driver.window().show();
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), playlist(5)));
-    driver.sourceList().setChecked(1, true);
-    driver.sourceList().setChecked(4, true);
-    releaseOn(driver.control("Check1"), Qt::LeftButton); // ticks all
-    QCOMPARE(tickedCount(driver.sourceList()), 5);
-    driver.sourceList().setChecked(2, false);
-    releaseOn(driver.control("Check1"), Qt::LeftButton); // unticks all
-    QCOMPARE(tickedCount(driver.sourceList()), 0);
-    QVERIFY(driver.button("Option1")->isEnabled());
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), playlist(5)));
+    d.tick({1, 4});
+    d.selectAll(true);
+    QCOMPARE(tickedCount(s.sourceList()), 5);
+    s.sourceList().setTicked(2, false);
+    d.selectAll(false);
+    QCOMPARE(tickedCount(s.sourceList()), 0);
+    QVERIFY(!s.isEncodingLocked());
 }
 
-void TestSelectAll::keyboardChangesOnlyTheBox()
+void TestSelectAll::namesStayDecoded_data()
 {
-    WindowDriver driver;
-    driver.window().show();
-    QVERIFY(QTest::qWaitForWindowActive(&driver.window()));
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), playlist(5)));
-    driver.sourceList().setChecked(2, true);
-    QWidget *box = driver.control("Check1");
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_Space);
-    QVERIFY(driver.button("Check1")->isChecked());
-    QCOMPARE(tickedCount(driver.sourceList()), 1);
-    QVERIFY(driver.sourceList().isChecked(2));
-    QVERIFY(driver.button("Option1")->isEnabled());
-    QVERIFY(driver.button("Option2")->isEnabled());
+    QTest::addColumn<InputMode>("mode");
+    QTest::addColumn<QStringList>("names");
+    QTest::addRow("utf8") << InputMode::Utf8 << QStringList{QStringLiteral("Первый"), QStringLiteral("Второй")};
+    QTest::addRow("ansi") << InputMode::Ansi << QStringList{QStringLiteral("РџРµСЂРІС‹Р№"), QStringLiteral("Р’С‚РѕСЂРѕР№")};
 }
 
 void TestSelectAll::namesStayDecoded()
 {
-    WindowDriver driver;
-    driver.window().show();
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,Первый\nu\n#EXTINF:-1,Второй\nu\n"));
-    const QStringList loaded = driver.sourceItems();
-    releaseOn(driver.control("Check1"), Qt::LeftButton);
-    QCOMPARE(driver.sourceItems(), loaded);
-    QCOMPARE(loaded, (QStringList{QStringLiteral("Первый"), QStringLiteral("Второй")}));
+    QFETCH(InputMode, mode);
+    QFETCH(QStringList, names);
+    SessionDriver d;
+    d.setInputMode(mode);
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,Первый\nu\n#EXTINF:-1,Второй\nu\n"));
+    QCOMPARE(d.sourceItems(), names);
+    d.selectAll(true);
+    QCOMPARE(d.sourceItems(), names);
 }
 
-QTEST_MAIN(TestSelectAll)
+QTEST_GUILESS_MAIN(TestSelectAll)
 #include "tst_selectall.moc"

@@ -1,27 +1,15 @@
-#include "channels/ChannelListModel.h"
+#include "app/session/Messages.h"
+#include "common/SessionDriver.h"
 #include "common/TestSupport.h"
-#include "common/WindowDriver.h"
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QLabel>
-#include <QListView>
+#include <QSignalSpy>
 #include <QTest>
 
 using testsupport::hex;
+using Kind = WorkingFiles::Kind;
 
-namespace {
-
-const QString loadFirst = QStringLiteral("Сначала загрузите плейлист в программу!");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
+// The encoding switch as the session runs it: the playlist read again in the
+// other mode.
 class TestSwitch : public QObject
 {
     Q_OBJECT
@@ -33,7 +21,7 @@ private Q_SLOTS:
     void playlistWithoutChannels();
     void listsEmptiedCountersKept();
     void ticksFollowTheBox();
-    void sameOptionAgainKeepsTheNewList();
+    void sameModeAgainKeepsTheNewList();
     void firstAndLastNamesEqual();
     void normalisedCopyRoundTrips();
 };
@@ -58,110 +46,127 @@ void TestSwitch::switchBackAndForth()
     QFETCH(QByteArray, input);
     QFETCH(QStringList, utf8Items);
     QFETCH(QStringList, ansiItems);
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), input));
-    QCOMPARE(driver.sourceItems(), utf8Items);
-    driver.selectOption("Option1");
-    QCOMPARE(driver.sourceItems(), ansiItems);
-    QCOMPARE(driver.labelText("Label2"), QString::number(ansiItems.size()));
-    QCOMPARE(driver.control<QListView>("List1")->currentIndex().row(), 0);
-    driver.selectOption("Option2");
-    QCOMPARE(driver.sourceItems(), utf8Items);
-    QCOMPARE(driver.takeMessages(), QStringList());
-    QVERIFY(!driver.control<QLabel>("Label6")->isVisibleTo(&driver.window()));
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), input));
+    QCOMPARE(d.sourceItems(), utf8Items);
+    QSignalSpy refilled(&s, &PlaylistSession::sourceListRefilled);
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.sourceItems(), ansiItems);
+    QCOMPARE(s.channelCount(), ansiItems.size());
+    QCOMPARE(refilled.size(), 1);
+    d.setInputMode(InputMode::Utf8);
+    QCOMPARE(d.sourceItems(), utf8Items);
+    QCOMPARE(refilled.size(), 2);
+    QCOMPARE(d.takeMessages(), QStringList());
+    QVERIFY(!s.isBusyShown());
 }
 
 void TestSwitch::beforeAnyLoad()
 {
-    WindowDriver driver;
-    driver.selectOption("Option1");
-    QCOMPARE(driver.takeMessages(), QStringList{loadFirst});
-    QVERIFY(driver.button("Option1")->isChecked());
-    QCOMPARE(driver.labelText("Label2"), QStringLiteral("0"));
-    QVERIFY(!driver.control<QLabel>("Label6")->isVisibleTo(&driver.window()));
-    QVERIFY(driver.sourceItems().isEmpty());
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
+    QCOMPARE(s.inputMode(), InputMode::Ansi);
+    QCOMPARE(s.channelCount(), 0);
+    QVERIFY(!s.isBusyShown());
+    QVERIFY(d.sourceItems().isEmpty());
     // The chosen mode stays for the next load.
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,При\n"));
-    QCOMPARE(driver.sourceItems(), QStringList{QStringLiteral("РџСЂРё")});
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,При\n"));
+    QCOMPARE(d.sourceItems(), QStringList{QStringLiteral("РџСЂРё")});
 }
 
 void TestSwitch::afterACancelledLoad()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n"));
-    driver.load(QString());
-    driver.selectOption("Option1");
-    QCOMPARE(driver.takeMessages(), QStringList{loadFirst});
-    QVERIFY(driver.sourceItems().isEmpty());
-    QVERIFY(driver.newItems().isEmpty());
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n"));
+    d.tick({0});
+    d.create();
+    d.cancelLoad();
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
+    QVERIFY(d.sourceItems().isEmpty());
+    QVERIFY(d.newItems().isEmpty());
 }
 
 void TestSwitch::playlistWithoutChannels()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTM3U\nhttp://x\n"));
-    driver.selectOption("Option1");
-    QCOMPARE(driver.takeMessages(), QStringList{loadFirst});
-    QCOMPARE(driver.labelText("Label2"), QStringLiteral("0"));
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTM3U\nhttp://x\n"));
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
+    QCOMPARE(d.session().channelCount(), 0);
 }
 
+// The new list is emptied, its counter and the save stay.
 void TestSwitch::listsEmptiedCountersKept()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\nu\n#EXTINF:-1,B\nu\n"));
-    driver.sourceList().setChecked(0, true);
-    driver.clickButton("Command3");
-    QCOMPARE(driver.newItems(), QStringList{"A"});
-    driver.selectOption("Option1");
-    QVERIFY(driver.newItems().isEmpty());
-    QCOMPARE(driver.labelText("Label4"), QStringLiteral("1"));
-    QVERIFY(!driver.sourceList().isChecked(0));
-    QVERIFY(driver.button("Command2")->isEnabled());
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\nu\n#EXTINF:-1,B\nu\n"));
+    d.tick({0});
+    d.create();
+    QCOMPARE(d.newItems(), QStringList{"A"});
+    d.setInputMode(InputMode::Ansi);
+    QVERIFY(d.newItems().isEmpty());
+    QCOMPARE(s.newCount(), 1);
+    QVERIFY(!s.sourceList().isTicked(0));
+    QVERIFY(s.canSave());
 }
 
+// A box ticked without a select-all (by the keyboard) ticks the relisted channels.
 void TestSwitch::ticksFollowTheBox()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n#EXTINF:-1,B\n"));
-    driver.button("Check1")->setChecked(true); // as a keyboard toggle leaves it
-    driver.selectOption("Option1");
-    QVERIFY(driver.sourceList().isChecked(0));
-    QVERIFY(driver.sourceList().isChecked(1));
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n#EXTINF:-1,B\n"));
+    s.setSelectAllTicked(true);
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(s.sourceList().count(), 2);
+    QVERIFY(s.sourceList().isTicked(0));
+    QVERIFY(s.sourceList().isTicked(1));
 }
 
-void TestSwitch::sameOptionAgainKeepsTheNewList()
+void TestSwitch::sameModeAgainKeepsTheNewList()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n"));
-    driver.sourceList().setChecked(0, true);
-    driver.clickButton("Command3");
-    driver.selectOption("Option2"); // already selected
-    QCOMPARE(driver.newItems(), QStringList{"A"});
-    QVERIFY(driver.sourceList().isChecked(0));
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\n"));
+    d.tick({0});
+    d.create();
+    QSignalSpy finished(&s, &PlaylistSession::finished);
+    d.setInputMode(InputMode::Utf8); // already set
+    QVERIFY(finished.isEmpty());
+    QCOMPARE(d.newItems(), QStringList{"A"});
+    QVERIFY(s.sourceList().isTicked(0));
 }
 
 void TestSwitch::firstAndLastNamesEqual()
 {
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,Same\nu\n#EXTINF:-1,B\nu\n#EXTINF:-1,Same\nu\n"));
-    QCOMPARE(driver.sourceItems(), (QStringList{"Same", "B", "Same"}));
-    driver.selectOption("Option1");
-    QCOMPARE(driver.sourceItems(), (QStringList{QStringLiteral("Same\x01\x01"), "B", "Same"}));
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,Same\nu\n#EXTINF:-1,B\nu\n#EXTINF:-1,Same\nu\n"));
+    QCOMPARE(d.sourceItems(), (QStringList{"Same", "B", "Same"}));
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.sourceItems(), (QStringList{QStringLiteral("Same\x01\x01"), "B", "Same"}));
 }
 
 void TestSwitch::normalisedCopyRoundTrips()
 {
-    WindowDriver driver;
-    driver.load(testsupport::playlistPath(QStringLiteral("iptv-org_ru.m3u")));
-    const QByteArray first = readAll(driver.normalisedCopyPath());
-    const QStringList items = driver.sourceItems();
-    driver.selectOption("Option1");
-    QCOMPARE(driver.sourceList().count(), items.size());
-    driver.selectOption("Option2");
-    QCOMPARE(readAll(driver.normalisedCopyPath()), first);
-    QCOMPARE(driver.sourceItems(), items);
-    QCOMPARE(driver.labelText("Label2"), QString::number(items.size()));
+    const QString path = testsupport::playlistPath(QStringLiteral("iptv-org_ru.m3u"));
+    KELVARO_REQUIRE_FILE(path);
+    SessionDriver d;
+    d.load(path);
+    const QByteArray first = d.workingFile(Kind::Normalised);
+    const QStringList items = d.sourceItems();
+    QVERIFY(!items.isEmpty());
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.session().sourceList().count(), items.size());
+    d.setInputMode(InputMode::Utf8);
+    QCOMPARE(d.workingFile(Kind::Normalised), first);
+    QCOMPARE(d.sourceItems(), items);
+    QCOMPARE(d.session().channelCount(), items.size());
 }
 
-QTEST_MAIN(TestSwitch)
+QTEST_GUILESS_MAIN(TestSwitch)
 #include "tst_switch.moc"
