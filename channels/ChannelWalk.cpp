@@ -3,7 +3,6 @@
 #include "intake/ChannelEntry.h"
 #include "intake/LineReader.h"
 #include "intake/TimeSlice.h"
-#include "intake/WorkingFiles.h"
 
 namespace channelWalk {
 
@@ -24,13 +23,10 @@ Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice &
     return {};
 }
 
-Result<> tickedRows(WorkingFiles &files, InputMode mode, const std::vector<char> &ticks, TimeSlice &slice,
+Result<> tickedRows(QIODevice &rawCopy, InputMode mode, const std::vector<char> &ticks, TimeSlice &slice,
                     const std::function<void(int row)> &onTicked)
 {
-    auto raw = files.open(WorkingFiles::Kind::Raw);
-    if (!raw)
-        return raw.failure();
-    return forEachEntry(**raw, mode, int(ticks.size()), slice, [&](int position) {
+    return forEachEntry(rawCopy, mode, int(ticks.size()), slice, [&](int position) {
         if (ticks[size_t(position)])
             onTicked(position);
     });

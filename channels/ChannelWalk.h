@@ -8,7 +8,6 @@
 
 class QIODevice;
 class TimeSlice;
-class WorkingFiles;
 
 // "Создать" walks the raw copy: the i-th channel entry stands for item i of
 // the source list. An entry is recognised exactly as the normaliser recognised
@@ -22,8 +21,8 @@ Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice &
                       const std::function<void(int index)> &onEntry);
 
 // The rows of the ticked items, in source-list order, as the walk over the
-// raw copy meets their entries. NotLoaded without a raw copy.
-Result<> tickedRows(WorkingFiles &files, InputMode mode, const std::vector<char> &ticks, TimeSlice &slice,
+// raw copy meets their entries.
+Result<> tickedRows(QIODevice &rawCopy, InputMode mode, const std::vector<char> &ticks, TimeSlice &slice,
                     const std::function<void(int row)> &onTicked);
 
 } // namespace channelWalk

@@ -140,18 +140,20 @@ void PlaylistSession::createNewList()
     if (isBusy())
         return;
     // Without the raw copy (a later load was cancelled) the lists stay.
-    if (!m_files.exists(Kind::Raw)) {
-        Q_EMIT message(messages::loadPlaylistFirst());
+    Result<std::unique_ptr<QFile>> opened = m_files.open(Kind::Raw);
+    if (!opened) {
+        Q_EMIT message(textOf(opened.failure()));
         return;
     }
+    std::shared_ptr<QFile> raw = std::move(*opened);
     showNewCount(0);
     m_newList.clear(m_sourceList.names());
     const InputMode mode = m_inputMode;
     const std::vector<char> ticks = m_sourceList.ticks();
     auto pending = std::make_shared<std::vector<qint32>>();
     run(Operation::Create,
-        [this, mode, ticks, pending](TimeSlice &slice) {
-            return channelWalk::tickedRows(m_files, mode, ticks, slice, [&](int row) { pending->push_back(row); });
+        [mode, raw, ticks, pending](TimeSlice &slice) {
+            return channelWalk::tickedRows(*raw, mode, ticks, slice, [&](int row) { pending->push_back(row); });
         },
         [this, pending] {
             if (pending->empty())
