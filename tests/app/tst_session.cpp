@@ -105,9 +105,10 @@ void TestSession::shutDownStopsAndCleansUp()
     for (int i = 0; i < 200000; ++i)
         big += "#EXTINF:-1,Channel " + QByteArray::number(i) + "\nhttp://u/" + QByteArray::number(i) + "\n";
     const QString path = d.writeFile(QStringLiteral("big.m3u"), big);
+    // Taken before the load: the working files are the running load's alone.
+    const QString folder = d.session().workingFiles().folder();
     QVERIFY(d.session().prepareLoad());
     d.session().load(path);
-    const QString folder = d.session().workingFiles().folder();
     d.session().shutDown();
     QVERIFY(!d.session().isBusy());
     QVERIFY(!QFileInfo::exists(folder));
