@@ -219,37 +219,29 @@ void TestForm1::controlStates_data()
     QTest::addColumn<QStringList>("checked");
     QTest::addColumn<bool>("busyShown");
 
-    const QStringList all = stateControls;
-    const QStringList loaded{"Command1", "Command3", "Check1", "Option1", "Option2", "Option3", "Option4"};
+    const auto row = [](const char *tag, const char *steps, const char *enabled, const char *checked, bool busyShown) {
+        const auto words = [](const char *text) { return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts); };
+        QTest::newRow(tag) << words(steps) << words(enabled) << words(checked) << busyShown;
+    };
+    const char *const loaded = "Command1 Command3 Check1 Option1 Option2 Option3 Option4";
+    const char *const all = "Command1 Command2 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4";
 
-    QTest::addRow("start") << QStringList{} << QStringList{"Command1", "Option1", "Option2"} << QStringList{"Option2"}
-                           << false;
-    QTest::addRow("during-load") << QStringList{"start-load:list.m3u"}
-                                 << QStringList{"Command1", "Option1", "Option2", "Option3", "Option4"}
-                                 << QStringList{"Option2", "Option4"} << true;
-    QTest::addRow("load-m3u") << QStringList{"load:list.m3u"} << loaded << QStringList{"Option2", "Option4"} << false;
-    QTest::addRow("load-m3u8") << QStringList{"load:list.m3u8"} << loaded << QStringList{"Option2", "Option3"} << false;
-    QTest::addRow("ansi") << QStringList{"load:list.m3u", "ansi"} << loaded << QStringList{"Option1", "Option4"} << false;
-    QTest::addRow("select-all-ticked") << QStringList{"load:list.m3u", "select-all"}
-                                       << QStringList{"Command1", "Command3", "Check1", "Option3", "Option4"}
-                                       << QStringList{"Check1", "Option2", "Option4"} << false;
-    QTest::addRow("select-all-unticked") << QStringList{"load:list.m3u", "select-all", "select-all"} << loaded
-                                         << QStringList{"Option2", "Option4"} << false;
+    row("start", "", "Command1 Option1 Option2", "Option2", false);
+    row("during-load", "start-load:list.m3u", "Command1 Option1 Option2 Option3 Option4", "Option2 Option4", true);
+    row("load-m3u", "load:list.m3u", loaded, "Option2 Option4", false);
+    row("load-m3u8", "load:list.m3u8", loaded, "Option2 Option3", false);
+    row("ansi", "load:list.m3u ansi", loaded, "Option1 Option4", false);
+    row("select-all-ticked", "load:list.m3u select-all", "Command1 Command3 Check1 Option3 Option4",
+        "Check1 Option2 Option4", false);
+    row("select-all-unticked", "load:list.m3u select-all select-all", loaded, "Option2 Option4", false);
     // A cancelled load unticks and disables select-all; the rest stays.
-    QTest::addRow("select-all-then-cancelled-load")
-        << QStringList{"load:list.m3u", "select-all", "cancel"}
-        << QStringList{"Command1", "Command3", "Option3", "Option4"} << QStringList{"Option2", "Option4"} << false;
-    QTest::addRow("create") << QStringList{"load:list.m3u", "tick", "create"} << all
-                            << QStringList{"Option2", "Option4"} << false;
-    QTest::addRow("create-then-cancelled-load")
-        << QStringList{"load:list.m3u", "tick", "create", "cancel"}
-        << QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Option1", "Option2", "Option3",
-                       "Option4"}
-        << QStringList{"Option2", "Option4"} << false;
-    QStringList allButSave = all;
-    allButSave.removeOne(QStringLiteral("Command2"));
-    QTest::addRow("during-save") << QStringList{"load:list.m3u", "tick", "create", "start-save"} << allButSave
-                                 << QStringList{"Option2", "Option4"} << true;
+    row("select-all-then-cancelled-load", "load:list.m3u select-all cancel", "Command1 Command3 Option3 Option4",
+        "Option2 Option4", false);
+    row("create", "load:list.m3u tick create", all, "Option2 Option4", false);
+    row("create-then-cancelled-load", "load:list.m3u tick create cancel",
+        "Command1 Command2 Command3 Command4 Command5 Option1 Option2 Option3 Option4", "Option2 Option4", false);
+    row("during-save", "load:list.m3u tick create start-save",
+        "Command1 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4", "Option2 Option4", true);
 }
 
 void TestForm1::controlStates()
@@ -306,25 +298,11 @@ void TestForm1::menu()
         }
     }
     QCOMPARE(tree, (QStringList{
-                       QStringLiteral("A1=Сайт автора программы"),
-                       "  A13=-",
-                       QStringLiteral("  A4=Главная страница"),
-                       "  A5=-",
-                       QStringLiteral("  A6=Игровые проги"),
-                       "  A9=-",
-                       QStringLiteral("  A7=Разные проги"),
-                       "  A10=-",
-                       QStringLiteral("A2=Сайт Brovane (плейлисты)"),
-                       "  A14=-",
-                       QStringLiteral("  A11=Главная страница"),
-                       "  A16=-",
-                       QStringLiteral("  A12=Плейлисты IPTV"),
-                       "  dfsf=-",
-                       QStringLiteral("  razban=Обход блокировки сайтов"),
-                       "  A17=-",
-                       QStringLiteral("krakozyabry=Кракозябры в любой кодировке"),
-                       QStringLiteral("A3=О программе Kelvaro"),
-                   }));
+        QStringLiteral("A1=Сайт автора программы"), "  A13=-", QStringLiteral("  A4=Главная страница"), "  A5=-",
+        QStringLiteral("  A6=Игровые проги"), "  A9=-", QStringLiteral("  A7=Разные проги"), "  A10=-",
+        QStringLiteral("A2=Сайт Brovane (плейлисты)"), "  A14=-", QStringLiteral("  A11=Главная страница"), "  A16=-",
+        QStringLiteral("  A12=Плейлисты IPTV"), "  dfsf=-", QStringLiteral("  razban=Обход блокировки сайтов"), "  A17=-",
+        QStringLiteral("krakozyabry=Кракозябры в любой кодировке"), QStringLiteral("A3=О программе Kelvaro")}));
 }
 
 void TestForm1::tabOrder()
