@@ -55,11 +55,11 @@ private Q_SLOTS:
 void TestOperations::guardedControlsIgnoreInputWhileBusy_data()
 {
     QTest::addColumn<QString>("control");
-    QTest::addColumn<bool>("key"); // the space bar rather than the mouse
+    QTest::addColumn<QString>("input");
 
     for (const char *control : {"Command1", "Command2", "Command3", "Check1", "Option1", "Option2"}) {
-        QTest::addRow("%s-mouse", control) << QString::fromLatin1(control) << false;
-        QTest::addRow("%s-key", control) << QString::fromLatin1(control) << true;
+        for (const char *input : {"mouse", "double-click", "space"})
+            QTest::addRow("%s-%s", control, input) << QString::fromLatin1(control) << QString::fromLatin1(input);
     }
 }
 
@@ -68,7 +68,7 @@ void TestOperations::guardedControlsIgnoreInputWhileBusy_data()
 void TestOperations::guardedControlsIgnoreInputWhileBusy()
 {
     QFETCH(QString, control);
-    QFETCH(bool, key);
+    QFETCH(QString, input);
 
     WindowDriver driver;
     PlaylistSession &session = driver.session();
@@ -99,9 +99,17 @@ void TestOperations::guardedControlsIgnoreInputWhileBusy()
         if (seen.acted || !session.isBusy())
             return;
         seen.acted = true;
-        key ? QTest::keyPress(target, Qt::Key_Space) : QTest::mousePress(target, Qt::LeftButton);
+        if (input == u"space")
+            QTest::keyPress(target, Qt::Key_Space);
+        else if (input == u"double-click")
+            QTest::mouseDClick(target, Qt::LeftButton); // the second press of one
+        else
+            QTest::mousePress(target, Qt::LeftButton);
         seen.down = target->isDown();
-        key ? QTest::keyRelease(target, Qt::Key_Space) : QTest::mouseRelease(target, Qt::LeftButton);
+        if (input == u"space")
+            QTest::keyRelease(target, Qt::Key_Space);
+        else
+            QTest::mouseRelease(target, Qt::LeftButton);
         seen.checked = target->isChecked();
         seen.enabled = target->isEnabled();
     });
