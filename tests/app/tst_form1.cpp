@@ -1,26 +1,125 @@
 #include "app/Form1.h"
-#include "app/Twips.h"
-#include "channels/Reorder.h"
 #include "app/Form2.h"
+#include "app/Form3.h"
 #include "common/WindowDriver.h"
 #include "common/Windows.h"
-#include "fix/Form3.h"
+#include "fix/FixScript.h"
 
+#include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
+using Kind = WorkingFiles::Kind;
+
 namespace {
 
-enum Checked { NotCheckable = -1, Unchecked = 0, Checked = 1 };
+struct Control
+{
+    const char *name;
+    const char *className;
+    const char *parent;
+    QString text;
+};
+
+// Every control of the window, in the order of its design.
+const Control controlTable[] = {
+    {"Picture1", "QFrame", "client", {}},
+    {"Image1", "ClickLabel", "Picture1", {}},
+    {"Command1", "QPushButton", "Picture1", QStringLiteral("Загрузить")},
+    {"Option1", "QRadioButton", "Picture1", {}},
+    {"Label7", "QLabel", "Picture1", QStringLiteral("ANSI (Win 1251)")},
+    {"Option2", "QRadioButton", "Picture1", {}},
+    {"Label8", "QLabel", "Picture1", QStringLiteral("UTF-8 (Win 65001)")},
+    {"Label1", "QLabel", "Picture1", QStringLiteral("Каналов:")},
+    {"Label2", "QLabel", "Picture1", QStringLiteral("0")},
+    {"Command3", "QPushButton", "Picture1", QStringLiteral("Создать")},
+    {"Label3", "QLabel", "Picture1", QStringLiteral("Выбрано:")},
+    {"Label4", "QLabel", "Picture1", QStringLiteral("0")},
+    {"Check1", "SelectAllBox", "Picture1", {}},
+    {"Label5", "QLabel", "Picture1", QStringLiteral("Выбрать все")},
+    {"List1", "ChannelListView", "Picture1", {}},
+    {"List2", "NewListView", "Picture1", {}},
+    {"Image2", "ClickLabel", "Picture1", {}},
+    {"Command4", "QPushButton", "Picture1", QStringLiteral("Канал вверх")},
+    {"Command5", "QPushButton", "Picture1", QStringLiteral("Канал вниз")},
+    {"Picture2", "QFrame", "Picture1", {}},
+    {"Option4", "QRadioButton", "Picture2", {}},
+    {"Label10", "QLabel", "Picture2", QStringLiteral("сохранить .m3u")},
+    {"Option3", "QRadioButton", "Picture2", {}},
+    {"Label9", "QLabel", "Picture2", QStringLiteral("сохранить .m3u8")},
+    {"Command2", "QPushButton", "Picture1", QStringLiteral("Сохранить")},
+    {"Label6", "QLabel", "Picture1", QStringLiteral("пожалуйста, ждите окончания операции...")},
+    {"Label11", "QLabel", "Picture1", QStringLiteral("v" KELVARO_VERSION)},
+};
+
+// The controls whose enabled and checked states follow the session; Label6
+// shows while an operation runs. All others are always enabled and shown.
+const QStringList stateControls{"Command1", "Command2", "Command3", "Command4", "Command5",
+                                "Check1",   "Option1",  "Option2",  "Option3",  "Option4"};
+
+const QByteArray playlist = "#EXTM3U\n#EXTINF:-1,Первый\nhttp://a/1\n#EXTINF:-1,Второй\nhttp://a/2\n";
+
+QRect placeInWindow(const QWidget *control, const QWidget *window)
+{
+    return QRect(control->mapTo(window, QPoint()), control->size());
+}
+
+// What a control shows: a label's text stands at its top, and the designed
+// box of the busy label reaches below the window's edge, under its text.
+QRect shownPlaceInWindow(const QWidget *control, const QWidget *window)
+{
+    QRect place = placeInWindow(control, window);
+    if (auto label = qobject_cast<const QLabel *>(control); label && !label->text().isEmpty())
+        place.setHeight(std::min(place.height(), QFontMetrics(label->font()).height()));
+    return place;
+}
+
+// The state controls for which state(control) holds.
+template<class State>
+QStringList controlsWhere(const WindowDriver &driver, State state)
+{
+    QStringList names;
+    for (const QString &name : stateControls) {
+        if (state(*driver.button(qPrintable(name))))
+            names << name;
+    }
+    return names;
+}
+
+// One step of the state table; false for an unknown step.
+bool runStep(WindowDriver &driver, const QString &step)
+{
+    if (step.startsWith(u"load:")) {
+        driver.load(driver.writeFile(step.mid(5), playlist));
+    } else if (step == u"cancel") {
+        driver.load(QString());
+    } else if (step == u"tick") {
+        driver.session().sourceList().setTicked(0, true);
+    } else if (step == u"select-all") {
+        QTest::mouseClick(driver.control("Check1"), Qt::LeftButton);
+        driver.waitForEnd();
+    } else if (step == u"ansi") {
+        driver.click("Option1");
+    } else if (step == u"create") {
+        driver.click("Command3");
+    } else if (step.startsWith(u"start-load:")) {
+        // Clicked, and the states read while the load runs.
+        const QString path = driver.writeFile(step.mid(11), playlist);
+        driver.window().setFileChooserForTesting([path](QWidget *, const QString &) { return std::optional(path); });
+        driver.button("Command1")->click();
+    } else if (step == u"start-save") {
+        driver.button("Command2")->click();
+    } else {
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -30,90 +129,139 @@ class TestForm1 : public QObject
 private Q_SLOTS:
     void controls_data();
     void controls();
+    void placesInsideTheirPanels();
+    void textsFitTheirLabels();
+    void controlStates_data();
+    void controlStates();
     void timers_data();
     void timers();
-    void menu_data();
     void menu();
     void tabOrder();
     void window();
-    void smallFontAndColours();
-    void startState();
-    void closingDeletesWorkingFiles();
-    void closingClosesOtherWindows();
+    void fontsAndColours();
+    void closingDeletesTheWorkingFiles();
+    void closingClosesTheOtherWindows();
     void closingRightAfterStart();
+    void repairScriptGoesToTheProgramFolder();
 };
 
 void TestForm1::controls_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("place");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<int>("checked");
-
-    using twips::rect;
-    const auto row = [](const char *name, const char *kind, const char *parent, const QString &text, QRect place,
-                        bool enabled = true, bool visible = true, int checked = NotCheckable) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind) << QString::fromLatin1(parent)
-                            << text << place << enabled << visible << checked;
-    };
-    row("Picture1", "QFrame", "client", {}, rect(60, 60, 10800, 7740));
-    row("Image1", "ClickLabel", "Picture1", {}, rect(420, 315, 1080, 945));
-    row("Command1", "QPushButton", "Picture1", QStringLiteral("Загрузить"), rect(195, 2475, 1560, 495));
-    row("Option1", "QRadioButton", "Picture1", {}, rect(165, 1680, 225, 195), true, true, Unchecked);
-    row("Label7", "QLabel", "Picture1", QStringLiteral("ANSI (Win 1251)"), rect(450, 1695, 1245, 240));
-    row("Option2", "QRadioButton", "Picture1", {}, rect(165, 1980, 225, 195), true, true, Checked);
-    row("Label8", "QLabel", "Picture1", QStringLiteral("UTF-8 (Win 65001)"), rect(435, 1995, 1365, 240));
-    row("Label1", "QLabel", "Picture1", QStringLiteral("Каналов:"), rect(465, 3105, 690, 240));
-    row("Label2", "QLabel", "Picture1", QStringLiteral("0"), rect(1170, 3105, 345, 210));
-    row("Command3", "QPushButton", "Picture1", QStringLiteral("Создать"), rect(195, 3765, 1560, 495), false);
-    row("Label3", "QLabel", "Picture1", QStringLiteral("Выбрано:"), rect(465, 4410, 705, 240));
-    row("Label4", "QLabel", "Picture1", QStringLiteral("0"), rect(1185, 4410, 345, 210));
-    row("Check1", "SelectAllBox", "Picture1", {}, rect(300, 4980, 210, 255), false, true, Unchecked);
-    row("Label5", "QLabel", "Picture1", QStringLiteral("Выбрать все"), rect(615, 5025, 1110, 210));
-    row("List1", "ChannelListView", "Picture1", {}, rect(2055, 135, 3285, 5010));
-    row("List2", "NewListView", "Picture1", {}, rect(5520, 135, 3180, 5010));
-    row("Image2", "ClickLabel", "Picture1", {}, rect(9210, 330, 1095, 1005));
-    row("Command4", "QPushButton", "Picture1", QStringLiteral("Канал вверх"), rect(8985, 1770, 1560, 495), false);
-    row("Command5", "QPushButton", "Picture1", QStringLiteral("Канал вниз"), rect(8985, 2565, 1560, 495), false);
-    row("Picture2", "QFrame", "Picture1", {}, rect(8940, 3690, 1695, 630));
-    row("Option4", "QRadioButton", "Picture2", {}, rect(0, 45, 225, 195), false, true, Unchecked);
-    row("Label10", "QLabel", "Picture2", QStringLiteral("сохранить .m3u"), rect(270, 45, 1320, 240));
-    row("Option3", "QRadioButton", "Picture2", {}, rect(0, 360, 225, 195), false, true, Unchecked);
-    row("Label9", "QLabel", "Picture2", QStringLiteral("сохранить .m3u8"), rect(270, 345, 1365, 240));
-    row("Command2", "QPushButton", "Picture1", QStringLiteral("Сохранить"), rect(8985, 4485, 1560, 495), false);
-    row("Label6", "QLabel", "Picture1", QStringLiteral("пожалуйста, ждите окончания операции..."),
-        rect(3825, 5220, 3195, 285), true, false);
-    row("Label11", "QLabel", "Picture1", QStringLiteral("v1.4.4"), rect(10335, 5220, 315, 180));
+    for (const Control &c : controlTable)
+        QTest::newRow(c.name) << QString::fromLatin1(c.name) << QString::fromLatin1(c.className)
+                              << QString::fromLatin1(c.parent) << c.text;
 }
 
 void TestForm1::controls()
 {
     QFETCH(QString, name);
-    QFETCH(QString, kind);
+    QFETCH(QString, className);
     QFETCH(QString, parent);
     QFETCH(QString, text);
-    QFETCH(QRect, place);
-    QFETCH(bool, enabled);
-    QFETCH(bool, visible);
-    QFETCH(int, checked);
+
+    WindowDriver driver;
+    auto w = driver.window().findChild<QWidget *>(name);
+    QVERIFY(w);
+    QCOMPARE(QString::fromLatin1(w->metaObject()->className()), className);
+    QCOMPARE(w->parentWidget()->objectName(), parent);
+    QCOMPARE(w->property("text").toString(), text);
+    if (!stateControls.contains(name) && name != u"Label6") {
+        QVERIFY(w->isEnabled());
+        QVERIFY(w->isVisibleTo(&driver.window()));
+    }
+}
+
+// Each control shows inside the window's client area, lies inside its panel,
+// and no two controls on one panel cover each other. The background panel
+// is larger than the window and fills it from its margin on.
+void TestForm1::placesInsideTheirPanels()
+{
+    WindowDriver driver;
+    const Form1 &window = driver.window();
+    const QRect client = window.centralWidget()->geometry();
+    const QWidget *background = driver.control("Picture1");
+    QVERIFY(placeInWindow(background, &window).contains(QRect(placeInWindow(background, &window).topLeft(),
+                                                               client.bottomRight())));
+
+    for (const Control &c : controlTable) {
+        const QWidget *w = driver.control(c.name);
+        if (w == background)
+            continue;
+        QVERIFY2(client.contains(shownPlaceInWindow(w, &window)), c.name);
+        QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), c.name);
+        for (const Control &other : controlTable) {
+            const QWidget *o = driver.control(other.name);
+            if (o != w && o->parentWidget() == w->parentWidget())
+                QVERIFY2(!w->geometry().intersects(o->geometry()), qPrintable(QStringLiteral("%1 and %2")
+                                                                                  .arg(c.name, other.name)));
+        }
+    }
+}
+
+void TestForm1::textsFitTheirLabels()
+{
+    WindowDriver driver;
+    for (const QLabel *label : driver.window().findChildren<QLabel *>()) {
+        const int width = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(width <= label->width(), qPrintable(QStringLiteral("%1: %2 of %3 pixels")
+                                                         .arg(label->objectName()).arg(width).arg(label->width())));
+    }
+}
+
+void TestForm1::controlStates_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("enabled"); // of stateControls
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<bool>("busyShown");
+
+    const auto row = [](const char *tag, const char *steps, const char *enabled, const char *checked, bool busyShown) {
+        const auto words = [](const char *text) { return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts); };
+        QTest::newRow(tag) << words(steps) << words(enabled) << words(checked) << busyShown;
+    };
+    const char *const loaded = "Command1 Command3 Check1 Option1 Option2 Option3 Option4";
+    const char *const all = "Command1 Command2 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4";
+
+    row("start", "", "Command1 Option1 Option2", "Option2", false);
+    row("during-load", "start-load:list.m3u", "Command1 Option1 Option2 Option3 Option4", "Option2 Option4", true);
+    row("load-m3u", "load:list.m3u", loaded, "Option2 Option4", false);
+    row("load-m3u8", "load:list.m3u8", loaded, "Option2 Option3", false);
+    row("ansi", "load:list.m3u ansi", loaded, "Option1 Option4", false);
+    row("select-all-ticked", "load:list.m3u select-all", "Command1 Command3 Check1 Option3 Option4",
+        "Check1 Option2 Option4", false);
+    row("select-all-unticked", "load:list.m3u select-all select-all", loaded, "Option2 Option4", false);
+    // A cancelled load unticks and disables select-all; the rest stays.
+    row("select-all-then-cancelled-load", "load:list.m3u select-all cancel", "Command1 Command3 Option3 Option4",
+        "Option2 Option4", false);
+    row("create", "load:list.m3u tick create", all, "Option2 Option4", false);
+    row("create-then-cancelled-load", "load:list.m3u tick create cancel",
+        "Command1 Command2 Command3 Command4 Command5 Option1 Option2 Option3 Option4", "Option2 Option4", false);
+    row("during-save", "load:list.m3u tick create start-save",
+        "Command1 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4", "Option2 Option4", true);
+}
+
+void TestForm1::controlStates()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, enabled);
+    QFETCH(QStringList, checked);
+    QFETCH(bool, busyShown);
 
     WindowDriver driver;
     driver.window().show();
     QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
-    auto w = driver.window().findChild<QWidget *>(name);
-    QVERIFY(w);
-    QCOMPARE(QString::fromLatin1(w->metaObject()->className()), kind);
-    QCOMPARE(w->parentWidget()->objectName(), parent);
-    QCOMPARE(w->property("text").toString(), text);
-    QCOMPARE(w->geometry(), place);
-    QCOMPARE(w->isEnabled(), enabled);
-    QCOMPARE(w->isVisible(), visible);
-    if (auto b = qobject_cast<QAbstractButton *>(w); b && checked != NotCheckable)
-        QCOMPARE(b->isChecked(), checked == Checked);
+    for (const QString &step : steps)
+        QVERIFY2(runStep(driver, step), qPrintable(step));
+
+    QCOMPARE(controlsWhere(driver, [](const QAbstractButton &b) { return b.isEnabled(); }), enabled);
+    QCOMPARE(controlsWhere(driver, [](const QAbstractButton &b) { return b.isChecked(); }), checked);
+    QCOMPARE(driver.control("Label6")->isVisible(), busyShown);
+    driver.waitForEnd();
+    QVERIFY(!driver.control("Label6")->isVisible());
 }
 
 void TestForm1::timers_data()
@@ -138,35 +286,23 @@ void TestForm1::timers()
     QVERIFY(!timer->isSingleShot());
 }
 
-void TestForm1::menu_data()
-{
-    QTest::addColumn<QString>("menu");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("entries"); // "name=text", separators as "name=-"
-
-    QTest::addRow("A1") << "A1" << QStringLiteral("Сайт автора программы")
-                        << QStringList{"A13=-", QStringLiteral("A4=Главная страница"), "A5=-",
-                                       QStringLiteral("A6=Игровые проги"), "A9=-", QStringLiteral("A7=Разные проги"),
-                                       "A10=-"};
-    QTest::addRow("A2") << "A2" << QStringLiteral("Сайт Brovane (плейлисты)")
-                        << QStringList{"A14=-", QStringLiteral("A11=Главная страница"), "A16=-",
-                                       QStringLiteral("A12=Плейлисты IPTV"), "dfsf=-",
-                                       QStringLiteral("razban=Обход блокировки сайтов"), "A17=-"};
-}
-
 void TestForm1::menu()
 {
-    QFETCH(QString, menu);
-    QFETCH(QString, title);
-    QFETCH(QStringList, entries);
     WindowDriver driver;
-    auto m = driver.window().findChild<QMenu *>(menu);
-    QVERIFY(m);
-    QCOMPARE(m->title(), title);
-    QStringList got;
-    for (QAction *a : m->actions())
-        got << a->objectName() + u'=' + (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(got, entries);
+    QStringList tree; // "name=text", separators "-", submenu entries indented
+    for (QAction *top : driver.window().menuBar()->actions()) {
+        tree << top->objectName() + u'=' + top->text();
+        if (QMenu *menu = top->menu()) {
+            for (QAction *a : menu->actions())
+                tree << QStringLiteral("  ") + a->objectName() + u'=' + (a->isSeparator() ? QStringLiteral("-") : a->text());
+        }
+    }
+    QCOMPARE(tree, (QStringList{
+        QStringLiteral("A1=Сайт автора программы"), "  A13=-", QStringLiteral("  A4=Главная страница"), "  A5=-",
+        QStringLiteral("  A6=Игровые проги"), "  A9=-", QStringLiteral("  A7=Разные проги"), "  A10=-",
+        QStringLiteral("A2=Сайт Brovane (плейлисты)"), "  A14=-", QStringLiteral("  A11=Главная страница"), "  A16=-",
+        QStringLiteral("  A12=Плейлисты IPTV"), "  dfsf=-", QStringLiteral("  razban=Обход блокировки сайтов"), "  A17=-",
+        QStringLiteral("krakozyabry=Кракозябры в любой кодировке"), QStringLiteral("A3=О программе Kelvaro")}));
 }
 
 void TestForm1::tabOrder()
@@ -175,7 +311,7 @@ void TestForm1::tabOrder()
     const QStringList expected{"Command1", "List1",   "Command2", "Command3", "List2",   "Command4",
                                "Command5", "Check1",  "Option1",  "Option2",  "Option3", "Option4"};
     QStringList chain;
-    QWidget *w = driver.window().findChild<QWidget *>(expected.first());
+    QWidget *w = driver.control(qPrintable(expected.first()));
     do {
         if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
             chain << w->objectName();
@@ -183,7 +319,7 @@ void TestForm1::tabOrder()
     } while (chain.size() < expected.size() && w->objectName() != expected.first());
     QCOMPARE(chain, expected);
     for (const char *passive : {"Picture1", "Picture2", "Image1", "Image2", "Label2", "Label6"})
-        QVERIFY2(!(driver.window().findChild<QWidget *>(passive)->focusPolicy() & Qt::TabFocus), passive);
+        QVERIFY2(!(driver.control(passive)->focusPolicy() & Qt::TabFocus), passive);
 }
 
 void TestForm1::window()
@@ -195,45 +331,37 @@ void TestForm1::window()
     QCOMPARE(w.objectName(), QStringLiteral("Form1"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Создание своего плейлиста Kelvaro"));
     QCOMPARE(w.centralWidget()->size(), QSize(723, 369));
-    QCOMPARE(w.minimumSize(), w.maximumSize());
     QCOMPARE(w.size(), QSize(723, 369 + w.menuBar()->height()));
-    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(!w.windowIcon().isNull());
-
-    const QList<QAction *> top = w.menuBar()->actions();
-    QStringList names;
-    for (QAction *a : top)
-        names << a->objectName() + u'=' + a->text();
-    QCOMPARE(names, (QStringList{QStringLiteral("A1=Сайт автора программы"),
-                                 QStringLiteral("A2=Сайт Brovane (плейлисты)"),
-                                 QStringLiteral("krakozyabry=Кракозябры в любой кодировке"),
-                                 QStringLiteral("A3=О программе Kelvaro")}));
-    QVERIFY(!top[2]->menu());
-    QVERIFY(!top[3]->menu());
+    QCOMPARE(w.minimumSize(), w.size());
+    QCOMPARE(w.maximumSize(), w.size());
+    QVERIFY(!w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!w.windowIcon().availableSizes().isEmpty());
 }
 
-void TestForm1::smallFontAndColours()
+void TestForm1::fontsAndColours()
 {
     WindowDriver driver;
+    QCOMPARE(driver.window().font().families().value(0), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(driver.window().font().pointSizeF(), 8.0);
     // 6.75 points, or a little less where a stand-in face is wider.
     for (const char *name : {"Label6", "Label11"}) {
         const QFont font = driver.control<QLabel>(name)->font();
-        QVERIFY(font.pointSizeF() <= 6.75 && font.pointSizeF() >= 5.5);
+        QVERIFY2(font.pointSizeF() <= 6.75 && font.pointSizeF() >= 5.5, name);
         QCOMPARE(font.styleHint(), QFont::Serif);
     }
-    for (QLabel *label : driver.window().findChildren<QLabel *>()) {
-        if (!label->text().isEmpty())
-            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
-                     qPrintable(label->objectName()));
-    }
-    QCOMPARE(driver.control<QLabel>("Label11")->palette().color(QPalette::WindowText), QColor(128, 128, 128));
-    const QPalette p = driver.control("Picture1")->palette();
-    QCOMPARE(p.color(QPalette::Window), QColor(Qt::black));
-    QCOMPARE(driver.control<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QCOMPARE(driver.control<QListView>("List1")->palette().color(QPalette::Base), QColor(Qt::black));
     for (const char *name : {"Label2", "Label4", "Label6"})
-        QVERIFY(driver.control<QLabel>(name)->alignment() & Qt::AlignHCenter);
+        QVERIFY2(driver.control<QLabel>(name)->alignment() & Qt::AlignHCenter, name);
+
+    QCOMPARE(driver.control("Picture1")->palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(driver.control("Label1")->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(driver.control("Label11")->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    QCOMPARE(driver.control("List1")->palette().color(QPalette::Base), QColor(Qt::black));
+    QCOMPARE(driver.control("List2")->palette().color(QPalette::Text), QColor(Qt::white));
+    for (const char *name : {"Option1", "Option2", "Option3", "Option4", "Check1"})
+        QCOMPARE(driver.control(name)->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
+    QVERIFY(driver.window().menuBar()->palette().color(QPalette::Window) != QColor(Qt::black));
     for (const char *name : {"Image1", "Image2"}) {
         auto image = driver.control<QLabel>(name);
         QCOMPARE(image->cursor().hotSpot(), QPoint(5, 0));
@@ -241,36 +369,26 @@ void TestForm1::smallFontAndColours()
     }
 }
 
-void TestForm1::startState()
+void TestForm1::closingDeletesTheWorkingFiles()
 {
     WindowDriver driver;
-    QCOMPARE(driver.window().session().codec.sCodePage, 65001);
-    QCOMPARE(driver.window().reorder().moveDirection, 50);
-    QCOMPARE(driver.window().reorder().holdTicks, 0);
-    QCOMPARE(driver.window().session().normaliser.lastChannelName(), QString());
-    QVERIFY(!QFile::exists(driver.rawCopyPath()));
-    QVERIFY(!QFile::exists(driver.normalisedCopyPath()));
-}
-
-void TestForm1::closingDeletesWorkingFiles()
-{
-    WindowDriver driver;
-    driver.load(driver.writeFile(QStringLiteral("list.m3u"), "#EXTM3U\n#EXTINF:-1,A\nhttp://a\n"));
-    QVERIFY(QFile::exists(driver.rawCopyPath()));
-    QVERIFY(QFile::exists(driver.normalisedCopyPath()));
     driver.window().show();
-    QVERIFY(driver.window().close());
-    QVERIFY(!QFile::exists(driver.rawCopyPath()));
-    QVERIFY(!QFile::exists(driver.normalisedCopyPath()));
-    QCOMPARE(driver.takeMessages(), QStringList());
+    driver.load(driver.writeFile(QStringLiteral("list.m3u"), playlist));
+    const QString raw = driver.workingFilePath(Kind::Raw);
+    const QString normalised = driver.workingFilePath(Kind::Normalised);
+    QVERIFY(QFileInfo::exists(raw));
+    QVERIFY(QFileInfo::exists(normalised));
 
-    // A second start finds nothing to clean up and nothing loaded.
-    Form1 second(driver.programFolder());
-    QVERIFY(!QFile::exists(driver.rawCopyPath()));
-    QCOMPARE(second.session().channelCount, 0);
+    QVERIFY(driver.window().close());
+    QVERIFY(!QFileInfo::exists(raw));
+    QVERIFY(!QFileInfo::exists(normalised));
+    // This copy's folder and its lock went with them.
+    QCOMPARE(QDir(driver.tempFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList());
+    QCOMPARE(driver.takeMessages(), QStringList());
 }
 
-void TestForm1::closingClosesOtherWindows()
+void TestForm1::closingClosesTheOtherWindows()
 {
     WindowDriver driver;
     Form1 &w = driver.window();
@@ -280,6 +398,7 @@ void TestForm1::closingClosesOtherWindows()
     QCOMPARE(testsupport::visibleWindows<Form2>(), 1);
     QCOMPARE(testsupport::visibleWindows<Form3>(), 1);
     QVERIFY(!w.findChild<Form2 *>()); // shown without an owner
+    QVERIFY(!w.findChild<Form3 *>());
     QVERIFY(w.close());
     QCOMPARE(testsupport::visibleWindows<Form2>(), 0);
     QCOMPARE(testsupport::visibleWindows<Form3>(), 0);
@@ -290,9 +409,28 @@ void TestForm1::closingRightAfterStart()
 {
     WindowDriver driver;
     driver.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
     QVERIFY(driver.window().close());
     QCOMPARE(driver.takeMessages(), QStringList());
-    QVERIFY(QDir(driver.tempFolder()).isEmpty());
+    QCOMPARE(QDir(driver.tempFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+// The menu's repair window writes its script next to this copy's program.
+void TestForm1::repairScriptGoesToTheProgramFolder()
+{
+    WindowDriver driver;
+    driver.window().show();
+    driver.window().findChild<QAction *>(QStringLiteral("krakozyabry"))->trigger();
+    Form3 *fix = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto f = qobject_cast<Form3 *>(w); f && f->isVisible())
+            fix = f;
+    }
+    QVERIFY(fix);
+    fix->findChild<QAbstractButton *>(QStringLiteral("Command1"))->click();
+    QCOMPARE(driver.takeMessages(), QStringList{QStringLiteral("Файл-фикс fix_krakozyabry.cmd создан рядом с программой!")});
+    QVERIFY(QFileInfo::exists(fixScriptPath(driver.programFolder())));
 }
 
 QTEST_MAIN(TestForm1)

@@ -1,53 +1,44 @@
-#include "channels/ChannelListModel.h"
 #include "common/WindowDriver.h"
-#include "intake/PlaylistLoader.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
+#include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
+
+using Kind = WorkingFiles::Kind;
+using Operation = PlaylistSession::Operation;
 
 namespace {
 
-QByteArray bigPlaylist(int channels)
+constexpr int channels = 300;
+
+QByteArray bigPlaylist()
 {
     QByteArray bytes = "#EXTM3U\n";
-    bytes.reserve(channels * 60);
     for (int i = 0; i < channels; ++i)
         bytes += "#EXTINF:-1 group-title=\"G\",Channel " + QByteArray::number(i) + "\nhttp://example.invalid/"
                  + QByteArray::number(i) + "\n";
     return bytes;
 }
 
-// Runs check when the window gets its turn while an operation runs: on the
-// first turn only, or on every turn.
-class DuringOperation : public QObject
+QByteArray readAll(const QString &path)
 {
-public:
-    enum Turns { FirstTurn, EveryTurn };
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
-    DuringOperation(Form1 &window, Turns when, std::function<void()> check)
-        : m_window(window)
-        , m_check(std::move(check))
-    {
-        m_timer.setInterval(0);
-        connect(&m_timer, &QTimer::timeout, this, [this, when] {
-            if (!m_window.isBusy() || (when == FirstTurn && turns > 0))
-                return;
-            ++turns;
-            m_check();
-        });
-        m_timer.start();
-    }
-    int turns = 0;
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
 
-private:
-    Form1 &m_window;
-    std::function<void()> m_check;
-    QTimer m_timer;
-};
+// The folder of this copy's working files, made now.
+QString workingFolder(WindowDriver &driver)
+{
+    return QFileInfo(driver.workingFilePath(Kind::Raw)).absolutePath();
+}
 
 } // namespace
 
@@ -55,116 +46,151 @@ class TestOperations : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void clicksDuringALoadAreIgnored_data();
-    void clicksDuringALoadAreIgnored();
-    void busyLabelAndCountDuringALoad();
+    void guardedControlsIgnoreInputWhileBusy_data();
+    void guardedControlsIgnoreInputWhileBusy();
     void closingDuringALoad();
     void closingDuringASave();
 };
 
-void TestOperations::clicksDuringALoadAreIgnored_data()
+void TestOperations::guardedControlsIgnoreInputWhileBusy_data()
 {
     QTest::addColumn<QString>("control");
-    QTest::addRow("load-again") << "Command1";
-    QTest::addRow("ansi") << "Option1";
-    QTest::addRow("create") << "Command3";
-    QTest::addRow("save") << "Command2";
-    QTest::addRow("select-all") << "Check1";
+    QTest::addColumn<QString>("input");
+
+    for (const char *control : {"Command1", "Command2", "Command3", "Check1", "Option1", "Option2"}) {
+        for (const char *input : {"mouse", "double-click", "space"})
+            QTest::addRow("%s-%s", control, input) << QString::fromLatin1(control) << QString::fromLatin1(input);
+    }
 }
 
-void TestOperations::clicksDuringALoadAreIgnored()
+// While "Создать" runs, a press on a control that would start another
+// operation is swallowed: the control neither goes down nor changes.
+void TestOperations::guardedControlsIgnoreInputWhileBusy()
 {
     QFETCH(QString, control);
-    WindowDriver driver;
-    driver.window().show();
-    const QString small = driver.writeFile(QStringLiteral("small.m3u"), "#EXTINF:-1,A\nu\n");
-    driver.load(small);
-    driver.sourceList().setChecked(0, true);
-    driver.clickButton("Command3"); // every button is enabled now
-    driver.button("Check1")->setEnabled(true);
+    QFETCH(QString, input);
 
+    WindowDriver driver;
+    PlaylistSession &session = driver.session();
+    driver.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
+    driver.load(driver.writeFile(QStringLiteral("list.m3u"), bigPlaylist()));
+    for (int row = 0; row < channels; ++row)
+        session.sourceList().setTicked(row, true);
+    driver.click("Command3"); // every guarded control is enabled now
     int dialogs = 0;
-    const QString big = driver.writeFile(QStringLiteral("big.m3u"), bigPlaylist(300));
-    driver.window().loader().setFileChooserForTesting([&](QWidget *, const QString &) -> std::optional<QString> {
+    driver.window().setFileChooserForTesting([&](QWidget *, const QString &) -> std::optional<QString> {
         ++dialogs;
-        return big;
+        return std::nullopt;
     });
-    QWidget *target = driver.control(qPrintable(control));
-    const bool checkedBefore = driver.button(qPrintable(control))->isChecked();
-    driver.window().setEveryLineASliceForTesting();
-    DuringOperation during(driver.window(), DuringOperation::FirstTurn, [&] { QTest::mouseClick(target, Qt::LeftButton); });
-    driver.clickButton("Command1");
 
-    QVERIFY(during.turns > 0);
-    QCOMPARE(dialogs, 1);
-    QCOMPARE(driver.button(qPrintable(control))->isChecked(), checkedBefore);
-    QVERIFY(driver.button("Option2")->isChecked());
-    QCOMPARE(driver.sourceList().count(), 300);
-    QCOMPARE(driver.sourceList().text(299), QStringLiteral("Channel 299"));
-    QVERIFY(driver.newItems().isEmpty()); // the load cleared it; nothing rebuilt it
-    QVERIFY(!QFile::exists(driver.programFolder() + QStringLiteral("/Kelvaro.m3u")));
+    QAbstractButton *target = driver.button(qPrintable(control));
+    QVERIFY(target->isEnabled());
+    const bool checkedBefore = target->isChecked();
+    struct
+    {
+        bool acted = false;
+        bool down = false;
+        bool checked = false;
+        bool enabled = false;
+    } seen;
+    session.setProgressIntervalForTesting(0);
+    connect(&session, &PlaylistSession::newCountChanged, target, [&] {
+        if (seen.acted || !session.isBusy())
+            return;
+        seen.acted = true;
+        if (input == u"space")
+            QTest::keyPress(target, Qt::Key_Space);
+        else if (input == u"double-click")
+            QTest::mouseDClick(target, Qt::LeftButton); // the second press of one
+        else
+            QTest::mousePress(target, Qt::LeftButton);
+        seen.down = target->isDown();
+        if (input == u"space")
+            QTest::keyRelease(target, Qt::Key_Space);
+        else
+            QTest::mouseRelease(target, Qt::LeftButton);
+        seen.checked = target->isChecked();
+        seen.enabled = target->isEnabled();
+    });
+    QSignalSpy finished(&session, &PlaylistSession::finished);
+    driver.click("Command3");
+
+    QVERIFY(seen.acted);
+    QVERIFY(!seen.down);
+    QCOMPARE(seen.checked, checkedBefore);
+    QVERIFY(seen.enabled);
+    // Only "Создать" ran, and nothing started after it.
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().value<Operation>(), Operation::Create);
+    QVERIFY(!session.isBusy());
+    QCOMPARE(dialogs, 0);
     QCOMPARE(driver.takeMessages(), QStringList());
-    // The working files are the new playlist's, whole.
-    QFile normalised(driver.normalisedCopyPath());
-    QVERIFY(normalised.open(QIODevice::ReadOnly));
-    QVERIFY(normalised.readAll().endsWith("http://example.invalid/299\r\n"));
-}
-
-void TestOperations::busyLabelAndCountDuringALoad()
-{
-    WindowDriver driver;
-    driver.window().show();
-    bool busyShown = true;
-    QList<int> counts;
-    DuringOperation during(driver.window(), DuringOperation::EveryTurn, [&] {
-        busyShown = busyShown && driver.control<QLabel>("Label6")->isVisible();
-        counts << driver.labelText("Label2").toInt();
-    });
-    driver.load(driver.writeFile(QStringLiteral("big.m3u"), bigPlaylist(100000)));
-    QVERIFY(during.turns > 0);
-    QVERIFY(busyShown);
-    QVERIFY(std::is_sorted(counts.begin(), counts.end()));
-    QVERIFY(!driver.control<QLabel>("Label6")->isVisible());
-    QCOMPARE(driver.labelText("Label2"), QStringLiteral("100000"));
+    QCOMPARE(session.inputMode(), InputMode::Utf8);
+    QVERIFY(!session.isSelectAllTicked());
+    QCOMPARE(session.newList().count(), channels);
+    QCOMPARE(filesIn(driver.programFolder()), QStringList{"list.m3u"});
 }
 
 void TestOperations::closingDuringALoad()
 {
     WindowDriver driver;
+    PlaylistSession &session = driver.session();
     driver.window().show();
-    driver.window().setEveryLineASliceForTesting();
-    DuringOperation during(driver.window(), DuringOperation::FirstTurn, [&] { driver.window().close(); });
-    driver.load(driver.writeFile(QStringLiteral("big.m3u"), bigPlaylist(300)));
-    QVERIFY(during.turns > 0);
+    const QString folder = workingFolder(driver);
+    const QString path = driver.writeFile(QStringLiteral("big.m3u"), bigPlaylist());
+    driver.window().setFileChooserForTesting([path](QWidget *, const QString &) { return std::optional(path); });
+    session.setProgressIntervalForTesting(0);
+    bool closed = false;
+    connect(&session, &PlaylistSession::channelCountChanged, &driver.window(), [&] {
+        if (!closed && session.isBusy())
+            closed = driver.window().close();
+    });
+    QSignalSpy finished(&session, &PlaylistSession::finished);
+    driver.button("Command1")->click();
+    QTRY_VERIFY(closed);
+
     QVERIFY(!driver.window().isVisible());
-    QVERIFY(!driver.window().isBusy());
-    QVERIFY(!QFile::exists(driver.rawCopyPath()));
-    QVERIFY(!QFile::exists(driver.normalisedCopyPath()));
+    QVERIFY(!session.isBusy());
+    QVERIFY(!QFileInfo::exists(folder));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(finished.size(), 0);
     QCOMPARE(driver.takeMessages(), QStringList());
-    // Nothing starts any more.
-    driver.load(driver.writeFile(QStringLiteral("small.m3u"), "#EXTINF:-1,A\n"));
-    QVERIFY(!QFile::exists(driver.rawCopyPath()));
+    QVERIFY(session.sourceList().count() < channels); // it stopped part-way
 }
 
 void TestOperations::closingDuringASave()
 {
     WindowDriver driver;
+    PlaylistSession &session = driver.session();
     driver.window().show();
-    driver.load(driver.writeFile(QStringLiteral("big.m3u"), bigPlaylist(300)));
-    for (int i = 0; i < driver.sourceList().count(); ++i)
-        driver.sourceList().setChecked(i, true);
-    driver.clickButton("Command3");
-    const QString previous = driver.writeFile(QStringLiteral("Kelvaro.m3u"), "previous");
-    driver.window().setEveryLineASliceForTesting();
-    DuringOperation during(driver.window(), DuringOperation::FirstTurn, [&] { driver.window().close(); });
-    driver.clickButton("Command2");
-    QVERIFY(during.turns > 0);
+    driver.load(driver.writeFile(QStringLiteral("list.m3u"), bigPlaylist()));
+    for (int row = 0; row < channels; ++row)
+        session.sourceList().setTicked(row, true);
+    driver.click("Command3");
+    const QString output = driver.writeFile(QStringLiteral("Kelvaro.m3u"), "previous");
+    const QString folder = workingFolder(driver);
+    session.setProgressIntervalForTesting(0);
+
+    driver.button("Command2")->click();
+    QVERIFY(session.isBusy());
+    QVERIFY(driver.window().close());
+    QVERIFY(!session.isBusy());
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(driver.takeMessages(), QStringList());
-    QFile output(previous);
-    QVERIFY(output.open(QIODevice::ReadOnly));
-    QCOMPARE(output.readAll(), QByteArray("previous"));
-    QCOMPARE(QDir(driver.programFolder()).entryList(QDir::Files), (QStringList{"big.m3u", "Kelvaro.m3u"}));
-    QVERIFY(!QFile::exists(driver.normalisedCopyPath()));
+    QVERIFY(!QFileInfo::exists(folder));
+    // Stopped, the save leaves the previous output as it was; had it ended
+    // before the close, there is a whole new output and the backup. Never a
+    // part of an output, nor a temporary file.
+    const QStringList files = filesIn(driver.programFolder());
+    if (files.contains(QStringLiteral("Playlist_OLD.m3u"))) {
+        QCOMPARE(files, (QStringList{"Kelvaro.m3u", "list.m3u", "Playlist_OLD.m3u"}));
+        QCOMPARE(readAll(driver.programFolder() + QStringLiteral("/Playlist_OLD.m3u")), QByteArray("previous"));
+        QVERIFY(readAll(output).endsWith("http://example.invalid/" + QByteArray::number(channels - 1) + "\r\n"));
+    } else {
+        QCOMPARE(files, (QStringList{"Kelvaro.m3u", "list.m3u"}));
+        QCOMPARE(readAll(output), QByteArray("previous"));
+    }
 }
 
 QTEST_MAIN(TestOperations)

@@ -24,6 +24,7 @@ public:
     [[nodiscard]] Form1 &window() { return m_window; }
     [[nodiscard]] PlaylistSession &session() { return m_session; }
     [[nodiscard]] QString programFolder() const { return m_programFolder.path(); }
+    [[nodiscard]] QString tempFolder() const { return m_tempFolder.path(); }
     [[nodiscard]] QString workingFilePath(WorkingFiles::Kind kind) { return m_session.workingFiles().path(kind); }
 
     // A file in the program folder with these bytes; returns its path.

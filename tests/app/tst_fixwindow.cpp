@@ -1,10 +1,9 @@
-#include "app/FileFailure.h"
+#include "app/Form3.h"
 #include "app/InfoMessage.h"
 #include "app/SingleWindow.h"
 #include "app/Twips.h"
-#include "fix/FixScript.h"
-#include "fix/Form3.h"
 #include "common/Windows.h"
+#include "fix/FixScript.h"
 
 #include <QApplication>
 #include <QDir>

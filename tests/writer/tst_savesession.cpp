@@ -1,0 +1,253 @@
+#include "app/session/Messages.h"
+#include "common/SessionDriver.h"
+#include "common/TestSupport.h"
+#include "common/Unprivileged.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
+
+using testsupport::crlfLines;
+using testsupport::hex;
+
+namespace {
+
+const QString saved = QStringLiteral("Плейлист создан рядом с программой!");
+
+
+const QByteArray twoChannels = "#EXTM3U\n#EXTINF:-1,A\nu1\n#EXTINF:-1,B\nu2\n";
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+// The save as the session runs it: the output's name from the loaded file and
+// the chosen format, the input mode in force, the list as it stood when the
+// save began, and what the user is told.
+class TestSaveSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void secondSaveMakesTheBackup();
+    void emptyNewList();
+    void nothingLoaded();
+    void outputName_data();
+    void outputName();
+    void ansiMode_data();
+    void ansiMode();
+    void readOnlyProgramFolder_data();
+    void readOnlyProgramFolder();
+    void moveDuringASave();
+};
+
+void TestSaveSession::secondSaveMakesTheBackup()
+{
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("list.m3u8"), twoChannels));
+    d.writeFile(QStringLiteral("Kelvaro.m3u"), "untouched");
+    d.tick({0});
+    d.create();
+    d.save();
+    const QByteArray first = crlfLines({"#EXTM3U", "#EXTINF:-1,A", "u1"});
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u8")), first);
+    d.tick({1});
+    d.create();
+    d.save();
+    QCOMPARE(d.readFile(QStringLiteral("Playlist_OLD.m3u8")), first);
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u8")), crlfLines({"#EXTM3U", "#EXTINF:-1,A", "u1", "#EXTINF:-1,B", "u2"}));
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u")), QByteArray("untouched"));
+    QCOMPARE(d.takeMessages(), (QStringList{saved, saved}));
+    // No temporary file is left.
+    QCOMPARE(filesIn(d.programFolder()), (QStringList{"Kelvaro.m3u", "Kelvaro.m3u8", "list.m3u8", "Playlist_OLD.m3u8"}));
+}
+
+// Nothing ticked: the previous output becomes the backup and none is written.
+void TestSaveSession::emptyNewList()
+{
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("list.m3u"), twoChannels));
+    d.writeFile(QStringLiteral("Kelvaro.m3u"), "previous");
+    d.create();
+    QVERIFY(d.session().canSave());
+    d.save();
+    QCOMPARE(d.takeMessages(), QStringList{saved});
+    QCOMPARE(filesIn(d.programFolder()), (QStringList{"list.m3u", "Playlist_OLD.m3u"}));
+    QCOMPARE(d.readFile(QStringLiteral("Playlist_OLD.m3u")), QByteArray("previous"));
+}
+
+// A cancelled load took the working files: the save tells to load first and
+// leaves the previous output alone.
+void TestSaveSession::nothingLoaded()
+{
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("list.m3u"), twoChannels));
+    d.tick({0});
+    d.create();
+    d.writeFile(QStringLiteral("Kelvaro.m3u"), "previous");
+    d.cancelLoad();
+    d.save();
+    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
+    QCOMPARE(filesIn(d.programFolder()), (QStringList{"Kelvaro.m3u", "list.m3u"}));
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u")), QByteArray("previous"));
+    QVERIFY(d.session().canSave());
+    QVERIFY(!d.session().isBusyShown());
+}
+
+void TestSaveSession::outputName_data()
+{
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QString>("chosen"); // the save format chosen after the load, if any
+    QTest::addColumn<QString>("output");
+
+    QTest::addRow("m3u") << "list.m3u" << "" << "Kelvaro.m3u";
+    QTest::addRow("m3u8") << "list.m3u8" << "" << "Kelvaro.m3u8";
+    QTest::addRow("m3u8-saved-as-m3u") << "list.m3u8" << "m3u" << "Kelvaro.m3u";
+    QTest::addRow("m3u-saved-as-m3u8") << "list.m3u" << "m3u8" << "Kelvaro.m3u8";
+    // The format comes from the name's last four characters.
+    QTest::addRow("other-extension") << "list.txt" << "" << "Kelvaro.m3u";
+    QTest::addRow("no-dot") << "playlist" << "" << "Kelvaro.m3u8";
+    QTest::addRow("short-extension") << "list.ab" << "" << "Kelvaro.";
+    QTest::addRow("short-extension-m3u8-chosen") << "list.ab" << "m3u8" << "Kelvaro.m3u8";
+}
+
+void TestSaveSession::outputName()
+{
+    QFETCH(QString, loaded);
+    QFETCH(QString, chosen);
+    QFETCH(QString, output);
+
+    SessionDriver d;
+    d.load(d.writeFile(loaded, twoChannels));
+    if (!chosen.isEmpty())
+        d.session().setSaveFormat(chosen == u"m3u" ? SaveFormat::Option::M3u : SaveFormat::Option::M3u8);
+    d.tick({0});
+    d.create();
+    d.save();
+    QCOMPARE(d.takeMessages(), QStringList{saved});
+    QStringList expected{loaded, output};
+    expected.sort(Qt::CaseInsensitive);
+    QCOMPARE(filesIn(d.programFolder()), expected);
+    QCOMPARE(d.readFile(output), crlfLines({"#EXTM3U", "#EXTINF:-1,A", "u1"}));
+}
+
+void TestSaveSession::ansiMode_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+    // П in Windows-1251 comes out as its UTF-8 bytes.
+    QTest::addRow("windows-1251") << "#EXTM3U\n" + hex("23 45 58 54 49 4e 46 3a 2d 31 2c cf 0a 75 0a")
+                                  << "#EXTM3U\r\n" + hex("23 45 58 54 49 4e 46 3a 2d 31 2c d0 9f 0d 0a 75 0d 0a");
+    // A UTF-8 file read as ANSI text is written encoded twice.
+    QTest::addRow("utf8-read-as-ansi") << "#EXTM3U\n" + hex("23 45 58 54 49 4e 46 3a 2d 31 2c d0 9f 0a 75 0a")
+                                       << "#EXTM3U\r\n" + hex("23 45 58 54 49 4e 46 3a 2d 31 2c d0 a0 d1 9f 0d 0a 75 0d 0a");
+}
+
+void TestSaveSession::ansiMode()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    SessionDriver d;
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()}); // nothing loaded yet
+    d.load(d.writeFile(QStringLiteral("list.m3u"), input));
+    d.tick({0});
+    d.create();
+    d.save();
+    QCOMPARE(d.takeMessages(), QStringList{saved});
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u")), output);
+}
+
+// The failure names the folder; the previous output stays, and the save can
+// be tried again.
+void TestSaveSession::readOnlyProgramFolder_data()
+{
+    QTest::addColumn<bool>("userFolderUsable");
+    QTest::addRow("user-folder") << true;
+    QTest::addRow("no-usable-folder") << false;
+}
+
+// A program folder that takes no new file (an installed program's): the
+// playlist goes to the user's folder, and the message names it; when even
+// that cannot be made, the message names it and nothing changes.
+void TestSaveSession::readOnlyProgramFolder()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("permission bits are a Unix matter");
+#else
+    QFETCH(bool, userFolderUsable);
+    QTemporaryDir home;
+    Unprivileged::openUp(home.path());
+    const QByteArray oldHome = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+    qputenv("HOME", QFile::encodeName(userFolderUsable ? home.path() : QStringLiteral("/nonexistent/home")));
+    const QString userFolder = home.path() + QStringLiteral("/Documents/Kelvaro");
+
+    SessionDriver d;
+    Unprivileged::openUp(d.tempFolder());
+    Unprivileged::openUp(d.programFolder());
+    {
+        Unprivileged nobody;
+        QVERIFY(nobody.active());
+        d.load(d.writeFile(QStringLiteral("list.m3u"), twoChannels));
+        d.writeFile(QStringLiteral("Kelvaro.m3u"), "previous");
+        d.tick({0});
+        d.create();
+    }
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                        | QFile::ReadOther | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(d.programFolder(), readOnly));
+    {
+        Unprivileged nobody;
+        d.save();
+    }
+    QVERIFY(QFile::setPermissions(d.programFolder(), readOnly | QFile::WriteOwner));
+    const QStringList messages = d.takeMessages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(filesIn(d.programFolder()), (QStringList{"Kelvaro.m3u", "list.m3u"}));
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u")), QByteArray("previous"));
+    if (userFolderUsable) {
+        QCOMPARE(messages.first(), QStringLiteral("Плейлист создан в папке:\n") + QDir::toNativeSeparators(userFolder));
+        QCOMPARE(filesIn(userFolder), QStringList{"Kelvaro.m3u"});
+    } else {
+        QVERIFY2(messages.first().startsWith(QStringLiteral("Не удалось создать файл!")), qPrintable(messages.first()));
+        QVERIFY2(messages.first().contains(QStringLiteral("/nonexistent/home")), qPrintable(messages.first()));
+    }
+    QVERIFY(d.session().canSave());
+    QVERIFY(!d.session().isBusyShown());
+#endif
+}
+
+// The save writes the list as it stood when it began; a move made while it
+// runs belongs to the next save.
+void TestSaveSession::moveDuringASave()
+{
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    QByteArray input = "#EXTM3U\n";
+    for (int i = 0; i < 2000; ++i)
+        input += "#EXTINF:-1,C" + QByteArray::number(i) + "\nhttp://x/" + QByteArray::number(i) + "\n";
+    d.load(d.writeFile(QStringLiteral("list.m3u"), input));
+    for (int row = 0; row < s.sourceList().count(); ++row)
+        s.sourceList().setTicked(row, true);
+    d.create();
+
+    QSignalSpy finished(&s, &PlaylistSession::finished);
+    s.save();
+    QVERIFY(s.isBusy());
+    QCOMPARE(s.moveChannel(0, NewListModel::Direction::Down), 1);
+    QVERIFY(finished.wait());
+    QVERIFY(d.readFile(QStringLiteral("Kelvaro.m3u")).startsWith(crlfLines({"#EXTM3U", "#EXTINF:-1,C0", "http://x/0", "#EXTINF:-1,C1"})));
+    QCOMPARE(d.newItems().mid(0, 2), (QStringList{"C1", "C0"}));
+
+    d.save();
+    QVERIFY(d.readFile(QStringLiteral("Kelvaro.m3u")).startsWith(crlfLines({"#EXTM3U", "#EXTINF:-1,C1", "http://x/1", "#EXTINF:-1,C0"})));
+}
+
+QTEST_GUILESS_MAIN(TestSaveSession)
+#include "tst_savesession.moc"
