@@ -2,7 +2,6 @@
 
 #include "encoding/Utf8.h"
 
-
 #include <cstring>
 
 namespace {
@@ -36,6 +35,9 @@ void scanDirectives(const char *begin, const char *textEnd, const char *end, Lin
         else if (at(p, textEnd, "EXTGRP"))
             line.group = true;
     }
+    // The whole line becomes "#EXTM3U": neither an entry nor a group line.
+    if (line.header)
+        line.entry = line.group = false;
 }
 
 qsizetype findGroupAttribute(const char *begin, const char *end)
@@ -55,27 +57,40 @@ bool isAscii(QByteArrayView bytes)
     return any < 0x80;
 }
 
+// The LF of the CR LF that ends the line starting at `from`, or null.
+const char *findCrlfEnd(const char *from, const char *end)
+{
+    const char *lf = find(from, end, '\n');
+    while (lf && (lf == from || lf[-1] != '\r'))
+        lf = find(lf + 1, end, '\n'); // a lone LF belongs to the line
+    return lf;
+}
+
 } // namespace
 
+bool LineScanner::Line::clean() const
+{
+    const bool sameText = textSize == bytes.size() && wellFormed && ascii;
+    return sameText && endsWithCrlf && !marker && !header && !group;
+}
+
 LineScanner::LineScanner(QByteArrayView copy, InputMode mode)
-    : m_p(copy.data())
-    , m_end(copy.data() + copy.size())
+    : m_copy(copy)
     , m_utf8(mode == InputMode::Utf8)
-    , m_copyWellFormed(m_utf8 && utf8::isValid(copy))
 {
 }
 
-LineScanner::Line LineScanner::next()
+LineScanner::Line LineScanner::read(qsizetype at) const
 {
     Line line;
-    const char *start = m_p;
-    const char *lf = find(start, m_end, '\n');
-    while (lf && (lf == start || lf[-1] != '\r'))
-        lf = find(lf + 1, m_end, '\n'); // a lone LF belongs to the line
-    const char *end = lf ? lf - 1 : m_end;
+    const char *start = m_copy.data() + at;
+    const char *copyEnd = m_copy.data() + m_copy.size();
+    const char *lf = findCrlfEnd(start, copyEnd);
+    const char *end = lf ? lf - 1 : copyEnd;
+    line.start = at;
+    line.next = lf ? lf + 1 - m_copy.data() : m_copy.size();
     line.bytes = QByteArrayView(start, end - start);
     line.endsWithCrlf = lf != nullptr;
-    m_p = lf ? lf + 1 : m_end;
 
     const char *nul = m_utf8 ? find(start, end, '\0') : nullptr;
     const char *textEnd = nul ? nul : end;
@@ -88,8 +103,28 @@ LineScanner::Line LineScanner::next()
         line.comma = comma ? comma - start : -1;
     }
     if (m_utf8)
-        line.wellFormed = m_copyWellFormed || utf8::isValid(line.text());
+        line.wellFormed = utf8::isValid(line.text());
     else
         line.ascii = isAscii(line.text());
     return line;
+}
+
+qsizetype LineScanner::findEntryCandidate(qsizetype from) const
+{
+    const char *begin = m_copy.data();
+    const char *end = begin + m_copy.size();
+    const char *hit = begin + from;
+    for (;; ++hit) {
+        hit = find(hit, end, 'X');
+        if (!hit)
+            return -1;
+        if (hit - begin > from && hit[-1] == 'E' && at(hit + 1, end, "TINF"))
+            break;
+    }
+    // Back to the start of its line: the last CR LF before it, or `from`.
+    for (const char *p = hit - 1; p > begin + from; --p) {
+        if (p[0] == '\n' && p[-1] == '\r')
+            return p + 1 - begin;
+    }
+    return from;
 }

@@ -82,7 +82,7 @@ SaveOutcome retireOutput(const QString &output, const QString &backup, TimeSlice
 }
 
 // Writes the playlist into the save file without committing it.
-std::optional<SaveOutcome> writeNewOutput(QFile &copy, QSaveFile &file, const QStringList &items,
+std::optional<SaveOutcome> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArrayView> items,
                                           InputMode mode, TimeSlice &slice)
 {
     if (!copy.open(QIODevice::ReadOnly))
@@ -126,8 +126,8 @@ QString playlistBackupPath(const QString &programFolder, const QString &extensio
 }
 
 SaveOutcome savePlaylist(const QString &programFolder, const QString &extension,
-                         const QString &normalisedCopyPath, const QStringList &items, InputMode mode,
-                         TimeSlice &slice)
+                         const QString &normalisedCopyPath, std::span<const QByteArrayView> items,
+                         InputMode mode, TimeSlice &slice)
 {
     QFile copy(normalisedCopyPath);
     if (!copy.exists())
@@ -143,7 +143,7 @@ SaveOutcome savePlaylist(const QString &programFolder, const QString &extension,
             return failed(std::move(*failure));
     }
 
-    if (items.isEmpty())
+    if (items.empty())
         return hadOutput ? retireOutput(output, backup, slice) : SaveOutcome{Status::Saved, std::nullopt};
 
     QSaveFile file(output);

@@ -3,10 +3,11 @@
 #include "app/FileFailure.h"
 #include "encoding/InputMode.h"
 
+#include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
+#include <span>
 
 class TimeSlice;
 
@@ -29,11 +30,13 @@ struct SaveOutcome
 [[nodiscard]] QString playlistOutputPath(const QString &programFolder, const QString &extension);
 [[nodiscard]] QString playlistBackupPath(const QString &programFolder, const QString &extension);
 
-// Saves the new playlist for the items (see PlaylistWriter). A previous output
+// Saves the new playlist for the items, in the copy's text form (see
+// PlaylistWriter). A previous output
 // becomes the backup, but only once the new output is completely written:
 // until then the previous output and backup stay as they were, and a failed
 // or stopped save leaves no temporary file behind. With no items, a previous
 // output becomes the backup and no output is written.
 [[nodiscard]] SaveOutcome savePlaylist(const QString &programFolder, const QString &extension,
-                                       const QString &normalisedCopyPath, const QStringList &items,
+                                       const QString &normalisedCopyPath,
+                                       std::span<const QByteArrayView> items,
                                        InputMode mode, TimeSlice &slice);

@@ -7,9 +7,26 @@
 #include "channels/ChannelListModel.h"
 #include "writer/PlaylistSave.h"
 
+#include "encoding/Ansi.h"
+#include "encoding/Utf8.h"
+
 #include <QFrame>
 #include <QPushButton>
 #include <QRadioButton>
+
+namespace {
+
+// The list's texts in the copy's text form, as the writer takes them.
+std::vector<QByteArray> itemBytes(const QStringList &texts, InputMode mode)
+{
+    std::vector<QByteArray> bytes;
+    bytes.reserve(size_t(texts.size()));
+    for (const QString &text : texts)
+        bytes.push_back(mode == InputMode::Utf8 ? utf8::fromUtf16(text) : ansi::fromUtf16(text));
+    return bytes;
+}
+
+} // namespace
 
 SaveCommand::SaveCommand(Form1Ui &ui, Session &session, OperationGate &gate, QWidget *window)
     : QObject(window)
@@ -45,7 +62,8 @@ QString SaveCommand::WritePlaylist(OperationGate::Operation &operation)
 
     // The save writes the list as it stands now; moves made while it runs
     // belong to the next save.
-    const QStringList items = m_ui.list2Model->texts();
+    const std::vector<QByteArray> bytes = itemBytes(m_ui.list2Model->texts(), m_ui.inputMode());
+    const std::vector<QByteArrayView> items(bytes.begin(), bytes.end());
     TimeSlice slice = operation.slice();
     const SaveOutcome outcome =
         savePlaylist(m_session.programFolder, m_session.saveExtension,

@@ -46,10 +46,9 @@ public:
         Tail m_tail;
     };
 
-    // Texts with ids; equal texts end up in the order of their ids, which must
-    // rise with the position of the text. The texts and ids must outlive the
-    // index.
-    SuffixIndex(std::span<const QByteArrayView> texts, std::span<const qint32> ids, int dropped, InputMode mode);
+    // Equal texts end up in the order of their positions. The texts must
+    // outlive the index.
+    SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode);
 
     // The items whose shortened text ends with the suffix, in sorted order.
     [[nodiscard]] std::span<const Item> endingWith(const Suffix &suffix) const;
@@ -77,12 +76,11 @@ public:
     // the texts left out.
     [[nodiscard]] std::vector<qint32> positionsOfTexts() const;
 
-    // The whole text of an item, as given, and its id.
+    // The whole text of an item, as given.
     [[nodiscard]] QByteArrayView text(const Item &item) const
     {
         return m_dropped == 0 ? QByteArrayView(item.data, item.size) : m_texts[size_t(item.entry)];
     }
-    [[nodiscard]] qint32 id(const Item &item) const { return m_ids[size_t(item.entry)]; }
 
 private:
     [[nodiscard]] int compare(size_t position, const Suffix &suffix) const;
@@ -91,7 +89,6 @@ private:
     [[nodiscard]] size_t rangeEnd(const Suffix &suffix, size_t position) const;
 
     std::span<const QByteArrayView> m_texts;
-    std::span<const qint32> m_ids;
     int m_dropped;
     bool m_utf8;
     std::vector<Item> m_items;

@@ -76,7 +76,8 @@ public:
     [[nodiscard]] SaveOutcome save(const QStringList &items, const QString &extension = QStringLiteral("m3u"))
     {
         TimeSlice slice;
-        return savePlaylist(folder, extension, copyPath, items, InputMode::Utf8, slice);
+        const QList<QByteArray> bytes = writertest::itemBytes(items, InputMode::Utf8);
+        return savePlaylist(folder, extension, copyPath, writertest::views(bytes), InputMode::Utf8, slice);
     }
 
     QTemporaryDir root;
@@ -309,7 +310,8 @@ void TestWriterSave::stopLeavesTheFilesAlone()
     writeFile(w.output(), oldOutput, readWrite);
     writeFile(w.backup(), oldBackup, readWrite);
     TimeSlice stop([] { return false; }, 0);
-    const SaveOutcome outcome = savePlaylist(w.folder, QStringLiteral("m3u"), w.copyPath, {"A"}, InputMode::Utf8, stop);
+    const QByteArrayView items[] = {"A"};
+    const SaveOutcome outcome = savePlaylist(w.folder, QStringLiteral("m3u"), w.copyPath, items, InputMode::Utf8, stop);
     QCOMPARE(outcome.status, Status::Stopped);
     QCOMPARE(readFile(w.output()), oldOutput);
     QCOMPARE(readFile(w.backup()), oldBackup);

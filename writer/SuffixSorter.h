@@ -1,0 +1,74 @@
+#pragma once
+
+#include "writer/SuffixIndex.h"
+
+#include <array>
+#include <span>
+#include <vector>
+
+// Sorts the items of a suffix index by their reversed texts, equal texts by
+// entry, and notes how many last bytes each item shares with the one before
+// it.
+//
+// A most-significant-digit radix sort: digits 0 to 15 are the bytes of the
+// tail, which holds one chunk of 16 bytes of the texts, digit 16 is what is
+// left of the text (see leftAfter); a bucket whose texts go on past the chunk
+// loads the next chunk and starts over. The passes are stable and the items
+// start in entry order, so equal texts stay in it. Many items first go
+// through sortByLastWord(); small buckets are left to std::sort. Every text
+// is read once per chunk that does not yet tell it from the others, so long
+// shared endings cost what they are, and no more.
+class SuffixSorter
+{
+public:
+    using Item = SuffixIndex::Item;
+    using Tail = SuffixIndex::Tail;
+
+    // `second` holds chunk 1 of each text, by entry.
+    SuffixSorter(std::vector<Item> &items, std::vector<quint8> &shared, std::span<const Tail> second)
+        : m_items(items)
+        , m_shared(shared)
+        , m_second(second)
+    {
+    }
+
+    void run();
+
+    // Bytes -16 * chunk - 1 to -16 * chunk - 16 of the text, as a tail.
+    [[nodiscard]] static Tail chunkOf(QByteArrayView text, int chunk);
+
+private:
+    static constexpr size_t smallBucket = 48;
+    static constexpr size_t manyItems = 4096;
+    static constexpr int lengthDigit = SuffixIndex::tailBytes;
+
+    struct Task
+    {
+        size_t begin;
+        size_t end;
+        int chunk; // the tails hold this chunk, all before it are equal
+        int digit; // digits before it are equal
+    };
+    struct Restore
+    {
+        size_t begin;
+        size_t end;
+        Tail tail;
+    };
+
+    [[nodiscard]] static int digitOf(const Item &item, int chunk, int digit);
+    void setShared(size_t k, int bytes);
+    [[nodiscard]] int firstSplittingDigit(const Task &task, std::array<size_t, 256> &counts) const;
+    void split(Task task);
+    void sortByLastWord();
+    void sortSmall(Task task);
+    void deeper(size_t begin, size_t end, int chunk);
+    void equalTexts(size_t begin, size_t end);
+
+    std::vector<Item> &m_items;
+    std::vector<quint8> &m_shared;
+    std::span<const Tail> m_second;
+    std::vector<Item> m_scratch;
+    std::vector<Task> m_todo;
+    std::vector<Restore> m_restores;
+};
