@@ -7,6 +7,7 @@
 #include "writer/LineScanner.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -82,7 +83,7 @@ private:
     qsizetype addEntry(const Line &entry)
     {
         addText(entry);
-        Run run{entry.start, 0, -1};
+        Run run;
         const size_t firstPiece = m_t.m_pieces.size();
         addLine(entry);
         qsizetype end = entry.next;
@@ -160,6 +161,7 @@ private:
         const qsizetype offset = m_t.m_side.size();
         utf8::appendSanitized(text, m_t.m_side);
         m_sideTexts.push_back({m_t.m_texts.size(), offset, m_t.m_side.size() - offset});
+        m_t.m_sideStarts.emplace_back(qint32(m_t.m_texts.size()), entry.start);
         m_t.m_texts.emplace_back();
     }
 
@@ -218,11 +220,21 @@ std::optional<EntryTable> EntryTable::build(QByteArrayView copy, InputMode mode,
     return table;
 }
 
+qsizetype EntryTable::runStart(qint32 entry) const
+{
+    const char *text = m_texts[size_t(entry)].data();
+    const std::less<const char *> before;
+    if (!before(text, m_copy.data()) && !before(m_copy.data() + m_copy.size(), text))
+        return text - m_copy.data();
+    const auto side = std::lower_bound(m_sideStarts.begin(), m_sideStarts.end(), std::pair(entry, qsizetype(0)));
+    return side->second;
+}
+
 void EntryTable::appendRun(qint32 entry, ChunkedOutput &out) const
 {
     const Run &run = m_runs[size_t(entry)];
     if (run.pieces < 0) {
-        out.append(m_copy.sliced(run.start, run.size));
+        out.append(m_copy.sliced(runStart(entry), run.size));
         return;
     }
     for (auto piece = m_pieces.begin() + run.pieces; piece->size > 0; ++piece)

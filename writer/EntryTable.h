@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 class ChunkedOutput;
@@ -43,11 +44,8 @@ public:
 
     // Where the entry's run lies in the copy: a match on an entry that starts
     // before the end of the run just written starts no run of its own.
-    [[nodiscard]] qsizetype runStart(qint32 entry) const { return m_runs[size_t(entry)].start; }
-    [[nodiscard]] qsizetype runEnd(qint32 entry) const
-    {
-        return m_runs[size_t(entry)].start + m_runs[size_t(entry)].size;
-    }
+    [[nodiscard]] qsizetype runStart(qint32 entry) const;
+    [[nodiscard]] qsizetype runEnd(qint32 entry) const { return runStart(entry) + m_runs[size_t(entry)].size; }
 
     // Appends the written bytes of the entry's run; they stay valid as long
     // as the table.
@@ -58,9 +56,10 @@ private:
 
     // Most runs are written exactly as they stand in the copy; the others
     // are written as pieces of the copy and of m_side.
+    // It starts where the entry's text does, unless the text had to be made
+    // well-formed (see m_sideStarts).
     struct Run
     {
-        qsizetype start = 0;
         qint32 size = 0;
         qint32 pieces = -1; // first of m_pieces, or -1 for the copy's bytes
     };
@@ -82,6 +81,8 @@ private:
     InputMode m_mode;
     std::vector<QByteArrayView> m_texts;
     std::vector<Run> m_runs;
+    // Where the runs of the entries whose texts lie in m_side start, by entry.
+    std::vector<std::pair<qint32, qsizetype>> m_sideStarts;
     // The pieces of each run that has them; the last one of a run has size 0.
     std::vector<Piece> m_pieces;
     // Written lines and entry texts that differ from the copy's bytes.

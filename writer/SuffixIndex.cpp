@@ -68,14 +68,12 @@ int compareTop(quint64 a, quint64 b, qsizetype bytes)
 
 // 0 when the text ends with the suffix; otherwise where the text lies, in
 // reversed order, relative to the texts that do.
-int compareToSuffix(const Tail &tail, QByteArrayView text, const Tail &suffixTail, QByteArrayView suffix)
+int compareToSuffix(Tail tail, QByteArrayView text, Tail suffixTail, QByteArrayView suffix)
 {
     const qsizetype known = std::min<qsizetype>(suffix.size(), SuffixIndex::tailBytes);
     if (known > 0 && text.size() >= known) {
-        for (qsizetype w = 0; 8 * w < known; ++w) {
-            if (const int c = compareTop(tail[size_t(w)], suffixTail[size_t(w)], std::min<qsizetype>(known - 8 * w, 8)))
-                return c;
-        }
+        if (const int c = compareTop(tail, suffixTail, known))
+            return c;
         if (suffix.size() == known)
             return 0;
     }
@@ -96,18 +94,18 @@ SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, Inp
     , m_utf8(mode == InputMode::Utf8)
 {
     m_items.reserve(texts.size());
-    // Most texts share their last 16 bytes with some other: the 16 before
-    // them are taken now, while the texts are read in order anyway.
+    // Most texts share their last eight bytes with some other: the eight
+    // before them are taken now, while the texts are read in order anyway.
     std::vector<Tail> second(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) {
         const qsizetype size = shortenedSize(texts[i], dropped, m_utf8);
         if (size >= 0) {
             const QByteArrayView text = texts[i].first(size);
-            m_items.push_back({tailOf(text), text.data(), qint32(size), qint32(i)});
+            m_items.push_back({tailOf(text), qint32(size), qint32(i)});
             second[i] = SuffixSorter::chunkOf(text, 1);
         }
     }
-    SuffixSorter(m_items, m_shared, second).run();
+    SuffixSorter(texts, m_items, m_shared, second).run();
 }
 
 std::span<const SuffixIndex::Item> SuffixIndex::endingWith(const Suffix &suffix) const
@@ -151,7 +149,7 @@ bool SuffixIndex::endingWithGap(QByteArrayView before, int count, QByteArrayView
     const size_t end = begin + within.size();
     size_t runs = 0;
     for (size_t at = begin; at < end;) {
-        const QByteArrayView text(m_items[at].data, m_items[at].size);
+        const QByteArrayView text = shortened(m_items[at]);
         const qsizetype cut = shortenedSize(text.chopped(after.size()), count, m_utf8);
         if (cut < 0) {
             ++at; // too short to have that many characters there
@@ -249,8 +247,7 @@ void SuffixIndex::prefetch(size_t position) const
 
 void SuffixIndex::prefetchText(size_t position) const
 {
-    const Item &item = m_items[position];
-    prefetchLine(item.data + std::max(item.size - 1, 0));
+    prefetchLine(&m_texts[size_t(m_items[position].entry)]);
 }
 
 bool SuffixIndex::aloneEndingWith(size_t position, qsizetype length) const
@@ -272,5 +269,5 @@ std::vector<qint32> SuffixIndex::positionsOfTexts() const
 int SuffixIndex::compare(size_t position, const Suffix &suffix) const
 {
     const Item &item = m_items[position];
-    return compareToSuffix(item.tail, QByteArrayView(item.data, item.size), suffix.m_tail, suffix.m_bytes);
+    return compareToSuffix(item.tail, shortened(item), suffix.m_tail, suffix.m_bytes);
 }

@@ -4,7 +4,6 @@
 
 #include <QByteArrayView>
 
-#include <array>
 #include <span>
 #include <vector>
 
@@ -17,19 +16,18 @@
 class SuffixIndex
 {
 public:
-    // The last bytes of a text as numbers that compare like the reversed
-    // bytes: word 0 holds bytes -1 to -8, byte -1 most significant, word 1
-    // bytes -9 to -16, and so on; zero where the text is shorter. They settle
-    // most comparisons without touching the texts, which lie all over the copy.
-    static constexpr int tailBytes = 16;
-    using Tail = std::array<quint64, 2>;
+    // The last eight bytes of a text as a number that compares like the
+    // reversed bytes: byte -1 most significant, zero where the text is
+    // shorter. It settles most comparisons without touching the texts, which
+    // lie all over the copy.
+    static constexpr int tailBytes = 8;
+    using Tail = quint64;
 
     // Kept small: sorting and searching walk an array of these, not the texts.
     struct Item
     {
         Tail tail;
-        const char *data; // the text; the first `size` bytes are what is left of it
-        qint32 size;
+        qint32 size;  // of what is left of the text
         qint32 entry; // position in the texts given
     };
 
@@ -67,7 +65,8 @@ public:
                                      std::span<const Item> within, size_t maxRuns,
                                      std::vector<std::span<const Item>> &ranges) const;
 
-    // Start fetching the item at the position, then (once it is there) its text.
+    // Start fetching the item at the position, then (once it is there) where
+    // its text is.
     void prefetch(size_t position) const;
     void prefetchText(size_t position) const;
 
@@ -77,12 +76,13 @@ public:
     [[nodiscard]] std::vector<qint32> positionsOfTexts() const;
 
     // The whole text of an item, as given.
-    [[nodiscard]] QByteArrayView text(const Item &item) const
-    {
-        return m_dropped == 0 ? QByteArrayView(item.data, item.size) : m_texts[size_t(item.entry)];
-    }
+    [[nodiscard]] QByteArrayView text(const Item &item) const { return m_texts[size_t(item.entry)]; }
 
 private:
+    [[nodiscard]] QByteArrayView shortened(const Item &item) const
+    {
+        return QByteArrayView(m_texts[size_t(item.entry)].data(), item.size);
+    }
     [[nodiscard]] int compare(size_t position, const Suffix &suffix) const;
     [[nodiscard]] size_t lowerBound(const Suffix &suffix, size_t first, size_t end) const;
     [[nodiscard]] size_t rangeStart(const Suffix &suffix, size_t position) const;

@@ -33,30 +33,16 @@ int leftAfter(const Item &item, int chunk)
     return std::min(item.size - SuffixIndex::tailBytes * chunk, SuffixIndex::tailBytes + 1);
 }
 
-static_assert(std::tuple_size_v<Tail> == 2);
-
-// std::array's own operators go through memcmp.
-bool sameTail(const Tail &a, const Tail &b)
-{
-    return a[0] == b[0] && a[1] == b[1];
-}
-
 // How many of the first bytes of two tails agree.
-int commonBytes(const Tail &a, const Tail &b)
+int commonBytes(Tail a, Tail b)
 {
-    if (a[0] != b[0])
-        return std::countl_zero(a[0] ^ b[0]) / 8;
-    if (a[1] != b[1])
-        return 8 + std::countl_zero(a[1] ^ b[1]) / 8;
-    return SuffixIndex::tailBytes;
+    return a == b ? SuffixIndex::tailBytes : std::countl_zero(a ^ b) / 8;
 }
 
 bool bySortKey(const Item &a, const Item &b, int chunk)
 {
-    if (a.tail[0] != b.tail[0])
-        return a.tail[0] < b.tail[0];
-    if (a.tail[1] != b.tail[1])
-        return a.tail[1] < b.tail[1];
+    if (a.tail != b.tail)
+        return a.tail < b.tail;
     const int la = leftAfter(a, chunk);
     const int lb = leftAfter(b, chunk);
     if (la != lb)
@@ -69,12 +55,7 @@ bool bySortKey(const Item &a, const Item &b, int chunk)
 SuffixSorter::Tail SuffixSorter::chunkOf(QByteArrayView text, int chunk)
 {
     const qsizetype skip = qsizetype(SuffixIndex::tailBytes) * chunk;
-    Tail tail{};
-    if (skip < text.size())
-        tail[0] = reversedWord(text, skip);
-    if (skip + 8 < text.size())
-        tail[1] = reversedWord(text, skip + 8);
-    return tail;
+    return skip < text.size() ? reversedWord(text, skip) : 0;
 }
 
 void SuffixSorter::run()
@@ -109,7 +90,7 @@ int SuffixSorter::digitOf(const Item &item, int chunk, int digit)
 {
     if (digit == lengthDigit)
         return leftAfter(item, chunk);
-    return int((item.tail[size_t(digit / 8)] >> (56 - 8 * (digit % 8))) & 0xFF);
+    return int((item.tail >> (56 - 8 * digit)) & 0xFF);
 }
 
 // Whatever ends up at k - 1 and k agrees on the last `bytes` bytes, as far
@@ -142,13 +123,14 @@ void SuffixSorter::split(Task task)
         starts[v] = at;
         at += counts[v];
     }
-    if (std::find(counts.begin(), counts.end(), task.end - task.begin) == counts.end()) {
+    const size_t n = task.end - task.begin;
+    if (std::find(counts.begin(), counts.end(), n) == counts.end()) {
         std::array<size_t, 256> next = starts;
-        m_scratch.resize(m_items.size());
+        if (m_scratch.size() < n)
+            m_scratch.resize(n);
         for (size_t k = task.begin; k < task.end; ++k)
-            m_scratch[next[size_t(digitOf(m_items[k], task.chunk, digit))]++] = m_items[k];
-        std::copy(m_scratch.begin() + qsizetype(task.begin), m_scratch.begin() + qsizetype(task.end),
-                  m_items.begin() + qsizetype(task.begin));
+            m_scratch[next[size_t(digitOf(m_items[k], task.chunk, digit))]++ - task.begin] = m_items[k];
+        std::copy_n(m_scratch.begin(), n, m_items.begin() + qsizetype(task.begin));
     }
     const int base = SuffixIndex::tailBytes * task.chunk;
     for (size_t v = 0; v < counts.size(); ++v) {
@@ -169,9 +151,9 @@ void SuffixSorter::split(Task task)
     }
 }
 
-// The first split, by the first eight bytes, is the one that moves all
-// items, and a byte at a time it would take eight passes over them, the
-// first few telling little apart (the texts share their endings): six
+// The first split, by the last eight bytes, is the one that moves all items,
+// and a byte at a time it would take eight passes over them, the first few
+// telling little apart (the texts share their endings): six
 // least-significant-digit passes of 11 bits do it instead.
 void SuffixSorter::sortByLastWord()
 {
@@ -184,7 +166,7 @@ void SuffixSorter::sortByLastWord()
         c.fill(0);
     for (const Item &item : m_items) {
         for (int d = 0; d < passes; ++d)
-            ++counts[size_t(d)][size_t((item.tail[0] >> (bits * d)) & mask)];
+            ++counts[size_t(d)][size_t((item.tail >> (bits * d)) & mask)];
     }
     m_scratch.resize(n);
     for (int d = 0; d < passes; ++d) {
@@ -195,17 +177,18 @@ void SuffixSorter::sortByLastWord()
         for (quint32 &c : starts)
             at += std::exchange(c, at);
         for (const Item &item : m_items)
-            m_scratch[starts[size_t((item.tail[0] >> (bits * d)) & mask)]++] = item;
+            m_scratch[starts[size_t((item.tail >> (bits * d)) & mask)]++] = item;
         m_items.swap(m_scratch);
     }
+    std::vector<Item>().swap(m_scratch); // the buckets need far less
     for (size_t i = 0; i < n;) {
         size_t j = i + 1;
-        while (j < n && m_items[j].tail[0] == m_items[i].tail[0])
+        while (j < n && m_items[j].tail == m_items[i].tail)
             ++j;
         if (i > 0)
-            setShared(i, std::countl_zero(m_items[i - 1].tail[0] ^ m_items[i].tail[0]) / 8);
+            setShared(i, commonBytes(m_items[i - 1].tail, m_items[i].tail));
         if (j - i > 1)
-            m_todo.push_back({i, j, 0, 8});
+            m_todo.push_back({i, j, 0, lengthDigit});
         i = j;
     }
 }
@@ -216,13 +199,13 @@ void SuffixSorter::sortSmall(Task task)
     const int base = SuffixIndex::tailBytes * chunk;
     std::sort(m_items.begin() + qsizetype(task.begin), m_items.begin() + qsizetype(task.end),
               [chunk](const Item &a, const Item &b) { return bySortKey(a, b, chunk); });
-    Tail before{}; // deeper() may have moved on the tails of the run before
+    Tail before = 0; // deeper() may have moved on the tails of the run before
     for (size_t i = task.begin; i < task.end;) {
         const Item &item = m_items[i];
         const Tail tail = item.tail;
         const int left = leftAfter(item, chunk);
         size_t j = i + 1;
-        while (j < task.end && sameTail(m_items[j].tail, tail) && leftAfter(m_items[j], chunk) == left)
+        while (j < task.end && m_items[j].tail == tail && leftAfter(m_items[j], chunk) == left)
             ++j;
         if (i > task.begin)
             setShared(i, base + commonBytes(before, tail));
@@ -250,9 +233,11 @@ void SuffixSorter::deeper(size_t begin, size_t end, int chunk)
     } else {
         const qsizetype skip = qsizetype(SuffixIndex::tailBytes) * (chunk + 1);
         for (size_t k = begin; k < end; ++k)
-            prefetchLine(m_items[k].data + std::max<qsizetype>(m_items[k].size - skip - 1, 0));
+            prefetchLine(&m_texts[size_t(m_items[k].entry)]);
         for (size_t k = begin; k < end; ++k)
-            m_items[k].tail = chunkOf(QByteArrayView(m_items[k].data, m_items[k].size), chunk + 1);
+            prefetchLine(textOf(m_items[k]).data() + std::max<qsizetype>(m_items[k].size - skip - 1, 0));
+        for (size_t k = begin; k < end; ++k)
+            m_items[k].tail = chunkOf(textOf(m_items[k]), chunk + 1);
     }
     m_todo.push_back({begin, end, chunk + 1, 0});
 }

@@ -10,8 +10,8 @@
 // entry, and notes how many last bytes each item shares with the one before
 // it.
 //
-// A most-significant-digit radix sort: digits 0 to 15 are the bytes of the
-// tail, which holds one chunk of 16 bytes of the texts, digit 16 is what is
+// A most-significant-digit radix sort: digits 0 to 7 are the bytes of the
+// tail, which holds one chunk of eight bytes of the texts, digit 8 is what is
 // left of the text (see leftAfter); a bucket whose texts go on past the chunk
 // loads the next chunk and starts over. The passes are stable and the items
 // start in entry order, so equal texts stay in it. Many items first go
@@ -24,9 +24,12 @@ public:
     using Item = SuffixIndex::Item;
     using Tail = SuffixIndex::Tail;
 
-    // `second` holds chunk 1 of each text, by entry.
-    SuffixSorter(std::vector<Item> &items, std::vector<quint8> &shared, std::span<const Tail> second)
-        : m_items(items)
+    // The items' texts are the first bytes of `texts`; `second` holds chunk 1
+    // of each, by entry.
+    SuffixSorter(std::span<const QByteArrayView> texts, std::vector<Item> &items, std::vector<quint8> &shared,
+                 std::span<const Tail> second)
+        : m_texts(texts)
+        , m_items(items)
         , m_shared(shared)
         , m_second(second)
     {
@@ -34,7 +37,7 @@ public:
 
     void run();
 
-    // Bytes -16 * chunk - 1 to -16 * chunk - 16 of the text, as a tail.
+    // Bytes -8 * chunk - 1 to -8 * chunk - 8 of the text, as a tail.
     [[nodiscard]] static Tail chunkOf(QByteArrayView text, int chunk);
 
 private:
@@ -65,6 +68,12 @@ private:
     void deeper(size_t begin, size_t end, int chunk);
     void equalTexts(size_t begin, size_t end);
 
+    [[nodiscard]] QByteArrayView textOf(const Item &item) const
+    {
+        return QByteArrayView(m_texts[size_t(item.entry)].data(), item.size);
+    }
+
+    std::span<const QByteArrayView> m_texts;
     std::vector<Item> &m_items;
     std::vector<quint8> &m_shared;
     std::span<const Tail> m_second;
