@@ -59,6 +59,11 @@ public:
     {
         if (m_t.m_copy.isEmpty())
             return true;
+        // An entry with its link takes some 64 bytes at least: room reserved
+        // but never used costs no memory, growing costs copies.
+        const size_t expected = size_t(m_t.m_copy.size() / 64) + 16;
+        m_t.m_texts.reserve(expected);
+        m_t.m_runs.reserve(expected);
         const Line first = m_scanner.read(0);
         m_t.m_header = first.header ? headerLine.toByteArray() : written(first, {});
         qsizetype at = first.entry ? addEntry(first) : first.next;
