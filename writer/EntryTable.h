@@ -1,11 +1,13 @@
 #pragma once
 
 #include "encoding/InputMode.h"
+#include "writer/BigVector.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -36,7 +38,7 @@ public:
     [[nodiscard]] InputMode mode() const { return m_mode; }
     [[nodiscard]] qint32 count() const { return qint32(m_runs.size()); }
     // In file order.
-    [[nodiscard]] const std::vector<QByteArrayView> &texts() const { return m_texts; }
+    [[nodiscard]] std::span<const QByteArrayView> texts() const { return m_texts; }
 
     // The first line written as the header: markers removed, nothing cut,
     // written even when it is a group line. Empty when there is no line.
@@ -79,8 +81,8 @@ private:
 
     QByteArrayView m_copy;
     InputMode m_mode;
-    std::vector<QByteArrayView> m_texts;
-    std::vector<Run> m_runs;
+    BigVector<QByteArrayView> m_texts;
+    BigVector<Run> m_runs;
     // Where the runs of the entries whose texts lie in m_side start, by entry.
     std::vector<std::pair<qint32, qsizetype>> m_sideStarts;
     // The pieces of each run that has them; the last one of a run has size 0.

@@ -37,7 +37,7 @@ NameIndex::NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &i
     m_mask = capacity - 1;
     m_slots.resize(capacity);
     // Texts in their own order read the copy front to back.
-    const std::vector<qint32> positions = index.positionsOfTexts();
+    const BigVector<qint32> positions = index.positionsOfTexts();
     std::array<QByteArrayView, batch> names;
     std::array<quint64, batch> hashes;
     for (size_t from = 0; from < texts.size(); from += batch) {

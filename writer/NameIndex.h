@@ -1,5 +1,6 @@
 #pragma once
 
+#include "writer/BigVector.h"
 #include "writer/SuffixIndex.h"
 
 #include <QByteArrayView>
@@ -49,5 +50,5 @@ private:
     std::span<const QByteArrayView> m_texts;
     const SuffixIndex &m_index;
     size_t m_mask = 0;
-    std::vector<Slot> m_slots;
+    BigVector<Slot> m_slots;
 };

@@ -96,7 +96,7 @@ SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, Inp
     m_items.reserve(texts.size());
     // Most texts share their last eight bytes with some other: the eight
     // before them are taken now, while the texts are read in order anyway.
-    std::vector<Tail> second(texts.size());
+    BigVector<Tail> second(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) {
         const qsizetype size = shortenedSize(texts[i], dropped, m_utf8);
         if (size >= 0) {
@@ -258,9 +258,9 @@ bool SuffixIndex::aloneEndingWith(size_t position, qsizetype length) const
         && (position + 1 == m_items.size() || m_shared[position + 1] < length);
 }
 
-std::vector<qint32> SuffixIndex::positionsOfTexts() const
+BigVector<qint32> SuffixIndex::positionsOfTexts() const
 {
-    std::vector<qint32> positions(m_texts.size(), -1);
+    BigVector<qint32> positions(m_texts.size(), -1);
     for (size_t p = 0; p < m_items.size(); ++p)
         positions[size_t(m_items[p].entry)] = qint32(p);
     return positions;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoding/InputMode.h"
+#include "writer/BigVector.h"
 
 #include <QByteArrayView>
 
@@ -73,7 +74,7 @@ public:
     [[nodiscard]] std::span<const Item> all() const { return m_items; }
     // Where each text ended up, by its position in the texts given; -1 for
     // the texts left out.
-    [[nodiscard]] std::vector<qint32> positionsOfTexts() const;
+    [[nodiscard]] BigVector<qint32> positionsOfTexts() const;
 
     // The whole text of an item, as given.
     [[nodiscard]] QByteArrayView text(const Item &item) const { return m_texts[size_t(item.entry)]; }
@@ -91,8 +92,8 @@ private:
     std::span<const QByteArrayView> m_texts;
     int m_dropped;
     bool m_utf8;
-    std::vector<Item> m_items;
+    BigVector<Item> m_items;
     // How many last bytes each item shares with the one before it, up to 255:
     // the items ending with a suffix are then found without reading a text.
-    std::vector<quint8> m_shared;
+    BigVector<quint8> m_shared;
 };

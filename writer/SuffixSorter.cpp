@@ -180,7 +180,7 @@ void SuffixSorter::sortByLastWord()
             m_scratch[starts[size_t((item.tail >> (bits * d)) & mask)]++] = item;
         m_items.swap(m_scratch);
     }
-    std::vector<Item>().swap(m_scratch); // the buckets need far less
+    BigVector<Item>().swap(m_scratch); // the buckets need far less
     for (size_t i = 0; i < n;) {
         size_t j = i + 1;
         while (j < n && m_items[j].tail == m_items[i].tail)

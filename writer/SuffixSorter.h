@@ -26,7 +26,7 @@ public:
 
     // The items' texts are the first bytes of `texts`; `second` holds chunk 1
     // of each, by entry.
-    SuffixSorter(std::span<const QByteArrayView> texts, std::vector<Item> &items, std::vector<quint8> &shared,
+    SuffixSorter(std::span<const QByteArrayView> texts, BigVector<Item> &items, BigVector<quint8> &shared,
                  std::span<const Tail> second)
         : m_texts(texts)
         , m_items(items)
@@ -74,10 +74,10 @@ private:
     }
 
     std::span<const QByteArrayView> m_texts;
-    std::vector<Item> &m_items;
-    std::vector<quint8> &m_shared;
+    BigVector<Item> &m_items;
+    BigVector<quint8> &m_shared;
     std::span<const Tail> m_second;
-    std::vector<Item> m_scratch;
+    BigVector<Item> m_scratch;
     std::vector<Task> m_todo;
     std::vector<Restore> m_restores;
 };
