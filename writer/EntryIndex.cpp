@@ -4,6 +4,7 @@
 #include "writer/Prefetch.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -34,13 +35,17 @@ void EntryIndex::Turn::assign(QByteArrayView bytes)
     guess = {};
 }
 
-EntryIndex::EntryIndex(const EntryTable &table)
+EntryIndex::EntryIndex(const EntryTable &table, TimeSlice &slice)
     : m_mode(table.mode())
     , m_texts(table.texts())
     , m_turns{Turn(m_mode)}
 {
     // Every item needs it; the others are made when an item asks for them.
-    m_names.emplace(m_texts, suffixIndex(0));
+    m_whole = suffixIndex(0, slice);
+    if (!m_whole)
+        return;
+    m_names.emplace(m_texts, *m_whole, slice);
+    m_stopped = !m_names->complete();
 }
 
 void EntryIndex::expect(std::span<const QByteArrayView> items)
@@ -65,7 +70,7 @@ void EntryIndex::expect(std::span<const QByteArrayView> items)
 // What the slots point to, then what that points to.
 void EntryIndex::prefetchGuesses(std::span<const Turn> turns) const
 {
-    const SuffixIndex &index = m_suffixIndexes.at(0);
+    const SuffixIndex &index = *m_whole;
     for (const Turn &turn : turns) {
         if (turn.guess.onlyText >= 0)
             prefetchLine(&m_texts[size_t(turn.guess.onlyText)]);
@@ -80,7 +85,7 @@ void EntryIndex::prefetchGuesses(std::span<const Turn> turns) const
     }
 }
 
-std::span<const qint32> EntryIndex::entriesMatching(QByteArrayView item)
+std::optional<std::span<const qint32>> EntryIndex::entriesMatching(QByteArrayView item, TimeSlice &slice)
 {
     const Turn &turn = turnFor(item);
     if (turn.pattern.isLiteral()) {
@@ -89,7 +94,9 @@ std::span<const qint32> EntryIndex::entriesMatching(QByteArrayView item)
     }
     if (const auto it = m_cache.constFind(keyOf(item)); it != m_cache.constEnd())
         return *it;
-    gatherCandidates(turn.pattern);
+    gatherCandidates(turn.pattern, slice);
+    if (std::exchange(m_stopped, false))
+        return std::nullopt;
     std::sort(m_found.begin(), m_found.end());
     return remember(item);
 }
@@ -115,7 +122,7 @@ std::optional<std::span<const qint32>> EntryIndex::cheapLiteral(const Turn &turn
         m_found.assign(1, named.onlyText);
         return m_found;
     }
-    const SuffixIndex &index = suffixIndex(0);
+    const SuffixIndex &index = *m_whole;
     const SuffixIndex::Suffix suffix(literal);
     m_literalRange = named.position >= 0 ? index.endingWithAround(suffix, size_t(named.position))
                                          : index.endingWith(suffix);
@@ -131,7 +138,7 @@ std::optional<std::span<const qint32>> EntryIndex::cheapLiteral(const Turn &turn
 }
 
 // Fills m_found with the matching entries, in any order.
-void EntryIndex::gatherCandidates(const ItemPattern &pattern)
+void EntryIndex::gatherCandidates(const ItemPattern &pattern, TimeSlice &slice)
 {
     m_found.clear();
     if (pattern.isLiteral()) {
@@ -139,7 +146,7 @@ void EntryIndex::gatherCandidates(const ItemPattern &pattern)
             m_found.push_back(c.entry);
         return;
     }
-    const SuffixIndex &index = candidatesOf(pattern);
+    const SuffixIndex &index = candidatesOf(pattern, slice);
     // Equal texts mostly come together: each run of them is checked once.
     QByteArrayView checked;
     bool matches = false;
@@ -158,10 +165,10 @@ void EntryIndex::gatherCandidates(const ItemPattern &pattern)
 
 // Fills m_ranges with the entries that end with the item's anchor and the
 // characters after it; returns the index they are items of.
-const SuffixIndex &EntryIndex::candidatesOf(const ItemPattern &pattern)
+const SuffixIndex &EntryIndex::candidatesOf(const ItemPattern &pattern, TimeSlice &slice)
 {
     m_ranges.clear();
-    const SuffixIndex &whole = suffixIndex(0);
+    const SuffixIndex &whole = *m_whole;
     const QByteArrayView anchor = pattern.anchorLiteral();
     if (anchor.isEmpty()) {
         m_ranges.push_back(whole.all());
@@ -180,9 +187,12 @@ const SuffixIndex &EntryIndex::candidatesOf(const ItemPattern &pattern)
     if (!m_manyRuns.contains(offset) && whole.endingWithGap(anchor, offset, {}, whole.all(), maxRuns, m_ranges))
         return whole;
     m_manyRuns.insert(offset);
-    const SuffixIndex &shortened = suffixIndex(offset);
-    m_ranges.assign(1, shortened.endingWith(SuffixIndex::Suffix(anchor)));
-    return shortened;
+    m_ranges.clear();
+    const SuffixIndex *shortened = suffixIndex(offset, slice);
+    if (!shortened)
+        return whole;
+    m_ranges.assign(1, shortened->endingWith(SuffixIndex::Suffix(anchor)));
+    return *shortened;
 }
 
 // A common ending after a "?" ("Name? (720p)"): searching gap by gap for
@@ -192,16 +202,21 @@ bool EntryIndex::gapSearch(const ItemPattern &pattern, std::span<const SuffixInd
 {
     if (pattern.innerLiteral().isEmpty() || within.size() <= gapSearchFrom)
         return false;
-    return suffixIndex(0).endingWithGap(pattern.innerLiteral(), pattern.innerGap(), pattern.anchorLiteral(),
+    return m_whole->endingWithGap(pattern.innerLiteral(), pattern.innerGap(), pattern.anchorLiteral(),
                                         within, within.size() / candidatesPerRun, m_ranges);
 }
 
-const SuffixIndex &EntryIndex::suffixIndex(int dropped)
+// Null, with the index stopped, when the slice says stop while it is made.
+const SuffixIndex *EntryIndex::suffixIndex(int dropped, TimeSlice &slice)
 {
     auto it = m_suffixIndexes.find(dropped);
     if (it == m_suffixIndexes.end())
-        it = m_suffixIndexes.try_emplace(dropped, m_texts, dropped, m_mode).first;
-    return it->second;
+        it = m_suffixIndexes.try_emplace(dropped, m_texts, dropped, m_mode, slice).first;
+    if (it->second.complete())
+        return &it->second;
+    m_suffixIndexes.erase(it);
+    m_stopped = true;
+    return nullptr;
 }
 
 std::span<const qint32> EntryIndex::remember(QByteArrayView item)

@@ -16,6 +16,7 @@
 #include <vector>
 
 class EntryTable;
+class TimeSlice;
 
 // Finds the channel entries whose text ends with an item of the new list
 // without scanning the file: a suffix index over the entry texts answers
@@ -25,12 +26,15 @@ class EntryTable;
 class EntryIndex
 {
 public:
-    // The table must outlive the index.
-    explicit EntryIndex(const EntryTable &table);
+    // The table must outlive the index. When the slice says stop, the index
+    // is left unusable (stopped()).
+    EntryIndex(const EntryTable &table, TimeSlice &slice);
+    [[nodiscard]] bool stopped() const { return m_stopped; }
 
     // The entries that match the item, in file order. The span stays valid
-    // until the next call.
-    [[nodiscard]] std::span<const qint32> entriesMatching(QByteArrayView item);
+    // until the next call. An item with "?" at its end may need one more
+    // index, made now: nullopt when the slice says stop then.
+    [[nodiscard]] std::optional<std::span<const qint32>> entriesMatching(QByteArrayView item, TimeSlice &slice);
 
     // Starts the lookups of the items that entriesMatching() will be asked
     // about next, in this order: each step for all of them before the next
@@ -56,10 +60,10 @@ private:
     [[nodiscard]] const Turn &turnFor(QByteArrayView item);
     void prefetchGuesses(std::span<const Turn> turns) const;
     [[nodiscard]] std::optional<std::span<const qint32>> cheapLiteral(const Turn &turn);
-    void gatherCandidates(const ItemPattern &pattern);
-    [[nodiscard]] const SuffixIndex &candidatesOf(const ItemPattern &pattern);
+    void gatherCandidates(const ItemPattern &pattern, TimeSlice &slice);
+    [[nodiscard]] const SuffixIndex &candidatesOf(const ItemPattern &pattern, TimeSlice &slice);
     [[nodiscard]] bool gapSearch(const ItemPattern &pattern, std::span<const SuffixIndex::Item> within);
-    [[nodiscard]] const SuffixIndex &suffixIndex(int dropped);
+    [[nodiscard]] const SuffixIndex *suffixIndex(int dropped, TimeSlice &slice);
     [[nodiscard]] std::span<const qint32> remember(QByteArrayView item);
 
     InputMode m_mode;
@@ -68,7 +72,9 @@ private:
     std::vector<Turn> m_turns;
     size_t m_expected = 0; // of m_turns, the rest of the last expect()
     size_t m_next = 0;
+    bool m_stopped = false;
     std::map<int, SuffixIndex> m_suffixIndexes;
+    const SuffixIndex *m_whole = nullptr; // drops nothing
     std::optional<NameIndex> m_names; // over suffix index 0
     // Offsets after the anchor for which the texts end in too many ways to
     // search them way by way.

@@ -45,7 +45,10 @@ PlaylistWriter::Outcome PlaylistWriter::write(std::span<const QByteArrayView> it
         // A match inside the run just written neither starts a run nor
         // stretches the current one.
         qsizetype runEnd = -1;
-        for (const qint32 entry : m_index->entriesMatching(items[i])) {
+        const auto matching = m_index->entriesMatching(items[i], slice);
+        if (!matching)
+            return Outcome::Stopped;
+        for (const qint32 entry : *matching) {
             if (m_entries->runStart(entry) < runEnd)
                 continue;
             runEnd = m_entries->runEnd(entry);
@@ -70,6 +73,9 @@ bool PlaylistWriter::prepare(TimeSlice &slice)
     if (!entries)
         return false;
     m_entries = std::make_unique<EntryTable>(std::move(*entries));
-    m_index = std::make_unique<EntryIndex>(*m_entries);
-    return true;
+    m_index = std::make_unique<EntryIndex>(*m_entries, slice);
+    if (!m_index->stopped())
+        return true;
+    m_index.reset();
+    return false;
 }

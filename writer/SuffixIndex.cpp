@@ -88,7 +88,7 @@ SuffixIndex::Suffix::Suffix(QByteArrayView bytes)
 {
 }
 
-SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode)
+SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode, TimeSlice &slice)
     : m_texts(texts)
     , m_dropped(dropped)
     , m_utf8(mode == InputMode::Utf8)
@@ -105,7 +105,7 @@ SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, Inp
             second[i] = SuffixSorter::chunkOf(text, 1);
         }
     }
-    SuffixSorter(texts, m_items, m_shared, second).run();
+    m_complete = SuffixSorter(texts, m_items, m_shared, second).run(slice);
 }
 
 std::span<const SuffixIndex::Item> SuffixIndex::endingWith(const Suffix &suffix) const

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+class TimeSlice;
+
 // Texts sorted by their reversed bytes, so that all texts ending with a given
 // suffix form one range, found by binary search or, from one item known to be
 // in it, by how many last bytes neighbours share. Each text can first lose a
@@ -46,8 +48,10 @@ public:
     };
 
     // Equal texts end up in the order of their positions. The texts must
-    // outlive the index.
-    SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode);
+    // outlive the index. When the slice says stop, the index is left
+    // incomplete and must not be used.
+    SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode, TimeSlice &slice);
+    [[nodiscard]] bool complete() const { return m_complete; }
 
     // The items whose shortened text ends with the suffix, in sorted order.
     [[nodiscard]] std::span<const Item> endingWith(const Suffix &suffix) const;
@@ -91,6 +95,7 @@ private:
 
     std::span<const QByteArrayView> m_texts;
     int m_dropped;
+    bool m_complete = false;
     bool m_utf8;
     BigVector<Item> m_items;
     // How many last bytes each item shares with the one before it, up to 255:

@@ -1,5 +1,6 @@
 #include "writer/SuffixSorter.h"
 
+#include "app/TimeSlice.h"
 #include "writer/Prefetch.h"
 
 #include <QtEndian>
@@ -58,14 +59,18 @@ SuffixSorter::Tail SuffixSorter::chunkOf(QByteArrayView text, int chunk)
     return skip < text.size() ? reversedWord(text, skip) : 0;
 }
 
-void SuffixSorter::run()
+bool SuffixSorter::run(TimeSlice &slice)
 {
     m_shared.assign(m_items.size(), 0);
-    if (m_items.size() > manyItems)
-        sortByLastWord();
-    else if (m_items.size() > 1)
+    if (m_items.size() > manyItems) {
+        if (!sortByLastWord(slice))
+            return false;
+    } else if (m_items.size() > 1) {
         m_todo.push_back({0, m_items.size(), 0, 0});
+    }
     while (!m_todo.empty()) {
+        if (!slice.next())
+            return false;
         const Task task = m_todo.back();
         m_todo.pop_back();
         if (task.end - task.begin <= smallBucket)
@@ -84,6 +89,7 @@ void SuffixSorter::run()
         if (m_shared[k] > shorter)
             m_shared[k] = quint8(shorter);
     }
+    return true;
 }
 
 int SuffixSorter::digitOf(const Item &item, int chunk, int digit)
@@ -114,6 +120,18 @@ int SuffixSorter::firstSplittingDigit(const Task &task, std::array<size_t, 256> 
     }
 }
 
+// Moves the task's items into the order of the digit's values, which start
+// at `starts`.
+void SuffixSorter::moveByDigit(const Task &task, int digit, std::array<size_t, 256> next)
+{
+    const size_t n = task.end - task.begin;
+    if (m_scratch.size() < n)
+        m_scratch.resize(n);
+    for (size_t k = task.begin; k < task.end; ++k)
+        m_scratch[next[size_t(digitOf(m_items[k], task.chunk, digit))]++ - task.begin] = m_items[k];
+    std::copy_n(m_scratch.begin(), n, m_items.begin() + qsizetype(task.begin));
+}
+
 void SuffixSorter::split(Task task)
 {
     std::array<size_t, 256> counts{};
@@ -123,15 +141,8 @@ void SuffixSorter::split(Task task)
         starts[v] = at;
         at += counts[v];
     }
-    const size_t n = task.end - task.begin;
-    if (std::find(counts.begin(), counts.end(), n) == counts.end()) {
-        std::array<size_t, 256> next = starts;
-        if (m_scratch.size() < n)
-            m_scratch.resize(n);
-        for (size_t k = task.begin; k < task.end; ++k)
-            m_scratch[next[size_t(digitOf(m_items[k], task.chunk, digit))]++ - task.begin] = m_items[k];
-        std::copy_n(m_scratch.begin(), n, m_items.begin() + qsizetype(task.begin));
-    }
+    if (std::find(counts.begin(), counts.end(), task.end - task.begin) == counts.end())
+        moveByDigit(task, digit, starts);
     const int base = SuffixIndex::tailBytes * task.chunk;
     for (size_t v = 0; v < counts.size(); ++v) {
         if (counts[v] == 0)
@@ -155,7 +166,7 @@ void SuffixSorter::split(Task task)
 // and a byte at a time it would take eight passes over them, the first few
 // telling little apart (the texts share their endings): six
 // least-significant-digit passes of 11 bits do it instead.
-void SuffixSorter::sortByLastWord()
+bool SuffixSorter::sortByLastWord(TimeSlice &slice)
 {
     constexpr int bits = 11;
     constexpr int passes = (64 + bits - 1) / bits;
@@ -170,6 +181,8 @@ void SuffixSorter::sortByLastWord()
     }
     m_scratch.resize(n);
     for (int d = 0; d < passes; ++d) {
+        if (!slice.next())
+            return false;
         auto &starts = counts[size_t(d)];
         if (std::find(starts.begin(), starts.end(), quint32(n)) != starts.end())
             continue; // one value for all
@@ -181,6 +194,14 @@ void SuffixSorter::sortByLastWord()
         m_items.swap(m_scratch);
     }
     BigVector<Item>().swap(m_scratch); // the buckets need far less
+    splitByLastWord();
+    return true;
+}
+
+// Runs of the same last word are buckets to sort further.
+void SuffixSorter::splitByLastWord()
+{
+    const size_t n = m_items.size();
     for (size_t i = 0; i < n;) {
         size_t j = i + 1;
         while (j < n && m_items[j].tail == m_items[i].tail)

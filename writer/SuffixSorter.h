@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+class TimeSlice;
+
 // Sorts the items of a suffix index by their reversed texts, equal texts by
 // entry, and notes how many last bytes each item shares with the one before
 // it.
@@ -35,7 +37,8 @@ public:
     {
     }
 
-    void run();
+    // False when the slice said stop; the items are then in no useful order.
+    [[nodiscard]] bool run(TimeSlice &slice);
 
     // Bytes -8 * chunk - 1 to -8 * chunk - 8 of the text, as a tail.
     [[nodiscard]] static Tail chunkOf(QByteArrayView text, int chunk);
@@ -62,8 +65,10 @@ private:
     [[nodiscard]] static int digitOf(const Item &item, int chunk, int digit);
     void setShared(size_t k, int bytes);
     [[nodiscard]] int firstSplittingDigit(const Task &task, std::array<size_t, 256> &counts) const;
+    void moveByDigit(const Task &task, int digit, std::array<size_t, 256> next);
     void split(Task task);
-    void sortByLastWord();
+    [[nodiscard]] bool sortByLastWord(TimeSlice &slice);
+    void splitByLastWord();
     void sortSmall(Task task);
     void deeper(size_t begin, size_t end, int chunk);
     void equalTexts(size_t begin, size_t end);

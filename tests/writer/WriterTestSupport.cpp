@@ -38,6 +38,14 @@ std::vector<QByteArrayView> views(const QList<QByteArray> &items)
     return std::vector<QByteArrayView>(items.begin(), items.end());
 }
 
+QByteArray windows1251(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines)
+        out += ansi::fromUtf16(line) + "\r\n";
+    return out;
+}
+
 FastResult writeFast(QByteArrayView copy, InputMode mode, const QList<QByteArray> &items, qsizetype chunkBytes)
 {
     QBuffer buffer;

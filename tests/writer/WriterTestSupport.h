@@ -13,8 +13,9 @@
 // Helpers shared by the writer's tests.
 namespace writertest {
 
-// The lines joined, each ended by CR LF, in UTF-8.
+// The lines joined, each ended by CR LF, in UTF-8 or in Windows-1251.
 [[nodiscard]] QByteArray crlfLines(const QStringList &lines);
+[[nodiscard]] QByteArray windows1251(const QStringList &lines);
 
 struct FastResult
 {
