@@ -2,7 +2,6 @@
 
 #include <QtGlobal>
 
-#include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
@@ -30,14 +29,8 @@ public:
     [[nodiscard]] T *allocate(size_t n)
     {
 #ifdef Q_OS_LINUX
-        if (n * sizeof(T) >= hugePage) {
-            const size_t bytes = (n * sizeof(T) + hugePage - 1) / hugePage * hugePage;
-            void *p = std::aligned_alloc(hugePage, bytes);
-            if (!p)
-                throw std::bad_alloc();
-            madvise(p, bytes, MADV_HUGEPAGE);
-            return static_cast<T *>(p);
-        }
+        if (n * sizeof(T) >= hugePage)
+            return static_cast<T *>(mapHuge(rounded(n)));
 #endif
         return std::allocator<T>().allocate(n);
     }
@@ -46,7 +39,7 @@ public:
     {
 #ifdef Q_OS_LINUX
         if (n * sizeof(T) >= hugePage) {
-            std::free(p);
+            munmap(p, rounded(n));
             return;
         }
 #endif
@@ -61,6 +54,27 @@ public:
 
 private:
     static constexpr size_t hugePage = size_t(2) << 20;
+
+    static size_t rounded(size_t n) { return (n * sizeof(T) + hugePage - 1) / hugePage * hugePage; }
+
+#ifdef Q_OS_LINUX
+    // Mapped, not taken from the heap, so that freeing gives the memory
+    // back at once; aligned to a huge page by unmapping what lies around it.
+    static void *mapHuge(size_t bytes)
+    {
+        void *mapped = mmap(nullptr, bytes + hugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto start = reinterpret_cast<quintptr>(mapped);
+        const quintptr aligned = (start + hugePage - 1) / hugePage * hugePage;
+        if (aligned > start)
+            munmap(mapped, aligned - start);
+        if (const size_t after = start + hugePage - aligned)
+            munmap(reinterpret_cast<void *>(aligned + bytes), after);
+        madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
+        return reinterpret_cast<void *>(aligned);
+    }
+#endif
 };
 
 template<typename T>
