@@ -17,6 +17,12 @@ struct Decoded {
     bool valid;
 };
 
+// A byte inside a character, never the first one.
+[[nodiscard]] constexpr bool isContinuation(char byte) noexcept
+{
+    return (uchar(byte) & 0xC0) == 0x80;
+}
+
 // Decodes the character that starts at p (p < end).
 [[nodiscard]] Decoded decodeOne(const uchar *p, const uchar *end) noexcept;
 

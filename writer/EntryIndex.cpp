@@ -1,15 +1,15 @@
 #include "writer/EntryIndex.h"
 
-#include "writer/ItemPattern.h"
-#include "writer/LineTable.h"
+#include "writer/EntryTable.h"
 #include "writer/Prefetch.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
-// About 64 MB of cached line numbers.
-constexpr qsizetype cacheBudgetLines = 16 << 20;
+// About 64 MB of cached entry numbers.
+constexpr qsizetype cacheBudgetEntries = 16 << 20;
 // Answers with this few entries are cheaper to gather again than to cache.
 constexpr size_t cheapAnswer = 8;
 // Searching the gaps after an anchor gives up past one run of texts per this
@@ -20,18 +20,35 @@ constexpr size_t gapSearchFrom = 64;
 // Searching one gap costs about as much as matching this many texts.
 constexpr size_t candidatesPerRun = 8;
 
+QByteArray keyOf(QByteArrayView item)
+{
+    return QByteArray::fromRawData(item.data(), item.size());
+}
+
 } // namespace
 
-EntryIndex::EntryIndex(const LineTable &table)
+void EntryIndex::Turn::assign(QByteArrayView bytes)
+{
+    item = bytes;
+    pattern.assign(bytes);
+    nameHash = pattern.isLiteral() ? NameIndex::hash(bytes) : 0;
+    guess = {};
+}
+
+EntryIndex::EntryIndex(const EntryTable &table, TimeSlice &slice)
     : m_mode(table.mode())
-    , m_table(table)
+    , m_texts(table.texts())
     , m_turns{Turn(m_mode)}
 {
     // Every item needs it; the others are made when an item asks for them.
-    m_names.emplace(m_table.entryTexts(), suffixIndex(0));
+    m_whole = suffixIndex(0, slice);
+    if (!m_whole)
+        return;
+    m_names.emplace(m_texts, *m_whole, slice);
+    m_stopped = !m_names->complete();
 }
 
-void EntryIndex::expect(std::span<const QString> items)
+void EntryIndex::expect(std::span<const QByteArrayView> items)
 {
     m_next = 0;
     m_expected = items.size();
@@ -39,154 +56,173 @@ void EntryIndex::expect(std::span<const QString> items)
         m_turns.emplace_back(m_mode);
     const std::span<Turn> turns = std::span(m_turns).first(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        Turn &turn = turns[i];
-        turn.item = &items[i];
-        turn.pattern.assign(items[i]);
-        if (turn.pattern.isLiteral()) {
-            turn.nameHash = m_names->hash(turn.pattern.anchorLiteral());
-            m_names->prefetch(turn.nameHash);
-        }
+        turns[i].assign(items[i]);
+        if (turns[i].pattern.isLiteral())
+            m_names->prefetch(turns[i].nameHash);
     }
-    const std::span<const QByteArrayView> texts = m_table.entryTexts();
-    const SuffixIndex &index = suffixIndex(0);
     for (Turn &turn : turns) {
-        turn.guess = turn.pattern.isLiteral() ? m_names->guess(turn.nameHash) : NameIndex::Found{};
+        if (turn.pattern.isLiteral())
+            turn.guess = m_names->guess(turn.nameHash);
+    }
+    prefetchGuesses(turns);
+}
+
+// What the slots point to, then what that points to.
+void EntryIndex::prefetchGuesses(std::span<const Turn> turns) const
+{
+    const SuffixIndex &index = *m_whole;
+    for (const Turn &turn : turns) {
         if (turn.guess.onlyText >= 0)
-            prefetchLine(&texts[size_t(turn.guess.onlyText)]);
+            prefetchLine(&m_texts[size_t(turn.guess.onlyText)]);
         else if (turn.guess.position >= 0)
             index.prefetch(size_t(turn.guess.position));
     }
     for (const Turn &turn : turns) {
-        if (turn.guess.onlyText >= 0) {
-            prefetchLine(texts[size_t(turn.guess.onlyText)].data());
-            prefetchLine(&m_table.entryLines()[size_t(turn.guess.onlyText)]);
-        } else if (turn.guess.position >= 0) {
+        if (turn.guess.onlyText >= 0)
+            prefetchLine(m_texts[size_t(turn.guess.onlyText)].data());
+        else if (turn.guess.position >= 0)
             index.prefetchText(size_t(turn.guess.position));
-        }
     }
 }
 
-std::span<const qint32> EntryIndex::linesMatching(const QString &item)
+std::optional<std::span<const qint32>> EntryIndex::entriesMatching(QByteArrayView item, TimeSlice &slice)
 {
-    const Turn *found = nullptr;
-    if (m_next < m_expected && m_turns[m_next].item == &item) {
-        found = &m_turns[m_next++];
-    } else {
-        m_next = m_expected = 0;
-        Turn &turn = m_turns.back();
-        turn.pattern.assign(item);
-        if (turn.pattern.isLiteral())
-            turn.nameHash = m_names->hash(turn.pattern.anchorLiteral());
-        found = &turn;
+    const Turn &turn = turnFor(item);
+    if (turn.pattern.isLiteral()) {
+        if (const auto answer = cheapLiteral(turn))
+            return *answer;
     }
-    const Turn &turn = *found;
-    const ItemPattern &pattern = turn.pattern;
-    if (pattern.matchesNothing())
-        return {};
-    std::span<const SuffixIndex::Item> candidates;
-    if (pattern.isLiteral()) {
-        const SuffixIndex &index = suffixIndex(0);
-        const NameIndex::Found named = m_names->find(pattern.anchorLiteral(), turn.nameHash);
-        if (named.onlyText >= 0) {
-            m_found.assign(1, m_table.entryLines()[size_t(named.onlyText)]);
-            return m_found;
-        }
-        const SuffixIndex::Suffix suffix(pattern.anchorLiteral());
-        candidates = named.position >= 0 ? index.endingWithAround(suffix, size_t(named.position))
-                                         : index.endingWith(suffix);
-        if (candidates.size() <= cheapAnswer) {
-            m_found.clear();
-            for (const SuffixIndex::Item &c : candidates)
-                m_found.push_back(index.id(c));
-            // Equal texts come in file order; only different ones need sorting.
-            if (!std::is_sorted(m_found.begin(), m_found.end()))
-                std::sort(m_found.begin(), m_found.end());
-            return m_found;
-        }
-    }
-    if (const auto it = m_cache.constFind(item); it != m_cache.constEnd())
+    if (const auto it = m_cache.constFind(keyOf(item)); it != m_cache.constEnd())
         return *it;
+    gatherCandidates(turn.pattern, slice);
+    if (std::exchange(m_stopped, false))
+        return std::nullopt;
+    std::sort(m_found.begin(), m_found.end());
+    return remember(item);
+}
 
-    // Entries first, lines after sorting: the lines are then read in order,
-    // however many there are.
+const EntryIndex::Turn &EntryIndex::turnFor(QByteArrayView item)
+{
+    if (m_next < m_expected && m_turns[m_next].item.data() == item.data()
+        && m_turns[m_next].item.size() == item.size())
+        return m_turns[m_next++];
+    m_next = m_expected = 0;
+    m_turns.back().assign(item);
+    return m_turns.back();
+}
+
+// A literal item that is a whole channel name and ends only its own entry
+// needs one hash lookup; one that ends a few texts, a look at the index.
+// Nullopt, with m_literalRange set, for the others.
+std::optional<std::span<const qint32>> EntryIndex::cheapLiteral(const Turn &turn)
+{
+    const QByteArrayView literal = turn.pattern.anchorLiteral();
+    const NameIndex::Found named = m_names->find(literal, turn.nameHash);
+    if (named.onlyText >= 0) {
+        m_found.assign(1, named.onlyText);
+        return m_found;
+    }
+    const SuffixIndex &index = *m_whole;
+    const SuffixIndex::Suffix suffix(literal);
+    m_literalRange = named.position >= 0 ? index.endingWithAround(suffix, size_t(named.position))
+                                         : index.endingWith(suffix);
+    if (m_literalRange.size() > cheapAnswer)
+        return std::nullopt;
+    m_found.clear();
+    for (const SuffixIndex::Item &c : m_literalRange)
+        m_found.push_back(c.entry);
+    // Equal texts come in file order; only different ones need sorting.
+    if (!std::is_sorted(m_found.begin(), m_found.end()))
+        std::sort(m_found.begin(), m_found.end());
+    return m_found;
+}
+
+// Fills m_found with the matching entries, in any order.
+void EntryIndex::gatherCandidates(const ItemPattern &pattern, TimeSlice &slice)
+{
     m_found.clear();
     if (pattern.isLiteral()) {
-        for (const SuffixIndex::Item &c : candidates)
+        for (const SuffixIndex::Item &c : m_literalRange)
             m_found.push_back(c.entry);
-    } else {
-        const SuffixIndex &index = candidatesOf(pattern);
-        // Equal texts mostly come together: each run of them is checked once.
-        QByteArrayView checked;
-        bool matches = false;
-        for (const std::span<const SuffixIndex::Item> range : m_ranges) {
-            for (const SuffixIndex::Item &c : range) {
-                const QByteArrayView text = index.text(c);
-                if (checked.data() == nullptr || text != checked) {
-                    checked = text;
-                    matches = pattern.matches(text);
-                }
-                if (matches)
-                    m_found.push_back(c.entry);
+        return;
+    }
+    const SuffixIndex &index = candidatesOf(pattern, slice);
+    // Equal texts mostly come together: each run of them is checked once.
+    QByteArrayView checked;
+    bool matches = false;
+    for (const std::span<const SuffixIndex::Item> range : m_ranges) {
+        for (const SuffixIndex::Item &c : range) {
+            const QByteArrayView text = index.text(c);
+            if (checked.data() == nullptr || text != checked) {
+                checked = text;
+                matches = pattern.matches(text);
             }
+            if (matches)
+                m_found.push_back(c.entry);
         }
     }
-    std::sort(m_found.begin(), m_found.end());
-    const std::vector<qint32> &lines = m_table.entryLines();
-    for (qint32 &found : m_found)
-        found = lines[size_t(found)];
-    return remember(item);
 }
 
 // Fills m_ranges with the entries that end with the item's anchor and the
 // characters after it; returns the index they are items of.
-const SuffixIndex &EntryIndex::candidatesOf(const ItemPattern &pattern)
+const SuffixIndex &EntryIndex::candidatesOf(const ItemPattern &pattern, TimeSlice &slice)
 {
     m_ranges.clear();
-    const SuffixIndex &whole = suffixIndex(0);
-    if (pattern.anchorLiteral().isEmpty()) {
+    const SuffixIndex &whole = *m_whole;
+    const QByteArrayView anchor = pattern.anchorLiteral();
+    if (anchor.isEmpty()) {
         m_ranges.push_back(whole.all());
         return whole;
     }
-    const QByteArrayView anchor = pattern.anchorLiteral();
     const int offset = pattern.anchorOffset();
     if (offset == 0) {
         const std::span<const SuffixIndex::Item> within = whole.endingWith(SuffixIndex::Suffix(anchor));
-        // A common ending after a "?" ("Name? (720p)"): searching gap by gap
-        // for what comes before the "?" beats matching every text that ends so.
-        if (!pattern.innerLiteral().isEmpty() && within.size() > gapSearchFrom) {
-            if (whole.endingWithGap(pattern.innerLiteral(), pattern.innerGap(), anchor, within,
-                                    within.size() / candidatesPerRun, m_ranges))
-                return whole;
-            m_ranges.clear();
-        }
-        m_ranges.push_back(within);
+        if (!gapSearch(pattern, within))
+            m_ranges.assign(1, within);
         return whole;
     }
     // Texts seldom end in many different ways: a few searches per way spare
     // sorting the texts once more, "?" at the end being the usual case.
-    const size_t maxRuns = m_table.entryTexts().size() / searchesPerSort + 1;
-    if (!m_manyRuns.contains(offset)
-        && whole.endingWithGap(anchor, offset, {}, whole.all(), maxRuns, m_ranges))
+    const size_t maxRuns = m_texts.size() / searchesPerSort + 1;
+    if (!m_manyRuns.contains(offset) && whole.endingWithGap(anchor, offset, {}, whole.all(), maxRuns, m_ranges))
         return whole;
     m_manyRuns.insert(offset);
     m_ranges.clear();
-    const SuffixIndex &shortened = suffixIndex(offset);
-    m_ranges.push_back(shortened.endingWith(SuffixIndex::Suffix(anchor)));
-    return shortened;
+    const SuffixIndex *shortened = suffixIndex(offset, slice);
+    if (!shortened)
+        return whole;
+    m_ranges.assign(1, shortened->endingWith(SuffixIndex::Suffix(anchor)));
+    return *shortened;
 }
 
-const SuffixIndex &EntryIndex::suffixIndex(int dropped)
+// A common ending after a "?" ("Name? (720p)"): searching gap by gap for
+// what comes before the "?" beats matching every text that ends so. False,
+// with m_ranges to be reset, when it does not.
+bool EntryIndex::gapSearch(const ItemPattern &pattern, std::span<const SuffixIndex::Item> within)
+{
+    if (pattern.innerLiteral().isEmpty() || within.size() <= gapSearchFrom)
+        return false;
+    return m_whole->endingWithGap(pattern.innerLiteral(), pattern.innerGap(), pattern.anchorLiteral(),
+                                        within, within.size() / candidatesPerRun, m_ranges);
+}
+
+// Null, with the index stopped, when the slice says stop while it is made.
+const SuffixIndex *EntryIndex::suffixIndex(int dropped, TimeSlice &slice)
 {
     auto it = m_suffixIndexes.find(dropped);
     if (it == m_suffixIndexes.end())
-        it = m_suffixIndexes.try_emplace(dropped, m_table.entryTexts(), m_table.entryLines(), dropped, m_mode).first;
-    return it->second;
+        it = m_suffixIndexes.try_emplace(dropped, m_texts, dropped, m_mode, slice).first;
+    if (it->second.complete())
+        return &it->second;
+    m_suffixIndexes.erase(it);
+    m_stopped = true;
+    return nullptr;
 }
 
-std::span<const qint32> EntryIndex::remember(const QString &item)
+std::span<const qint32> EntryIndex::remember(QByteArrayView item)
 {
-    if (m_cachedLines + qsizetype(m_found.size()) > cacheBudgetLines)
+    if (m_cachedEntries + qsizetype(m_found.size()) > cacheBudgetEntries)
         return m_found;
-    m_cachedLines += qsizetype(m_found.size());
-    return *m_cache.insert(item, m_found);
+    m_cachedEntries += qsizetype(m_found.size());
+    return *m_cache.insert(item.toByteArray(), m_found);
 }

@@ -1,6 +1,5 @@
 #include "writer/ItemPattern.h"
 
-#include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
 
 #include <algorithm>
@@ -8,21 +7,9 @@
 
 namespace {
 
-bool isContinuation(char byte)
+bool isWildcard(char c)
 {
-    return (uchar(byte) & 0xC0) == 0x80;
-}
-
-bool hasUnpairedSurrogate(QStringView text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!text[i].isSurrogate())
-            continue;
-        if (!text[i].isHighSurrogate() || i + 1 == text.size() || !text[i + 1].isLowSurrogate())
-            return true;
-        ++i;
-    }
-    return false;
+    return c == '?' || c == '*';
 }
 
 bool endsWithAt(QByteArrayView text, qsizetype end, QByteArrayView literal)
@@ -39,122 +26,68 @@ bool startsWithAt(QByteArrayView text, qsizetype at, QByteArrayView literal)
 
 } // namespace
 
-ItemPattern::ItemPattern(QStringView item, InputMode mode)
+ItemPattern::ItemPattern(QByteArrayView item, InputMode mode)
     : m_utf8(mode == InputMode::Utf8)
 {
     assign(item);
 }
 
-void ItemPattern::assign(QStringView item)
+void ItemPattern::assign(QByteArrayView item)
 {
-    m_matchesNothing = false;
     m_segments.clear();
-    m_anchorLiteral.resize(0);
     m_anchorOffset = 0;
-    m_innerLiteral.clear();
+    m_innerLiteral = {};
     m_innerGap = 0;
-    if (setPlainAscii(item))
-        return;
-    m_literal = std::none_of(item.begin(), item.end(), [](QChar c) { return c == u'?' || c == u'*'; });
+    m_literal = std::none_of(item.begin(), item.end(), isWildcard);
     if (m_literal) {
-        setLiteral(item);
+        m_anchorLiteral = item;
         return;
     }
+    m_anchorLiteral = {};
+    split(item);
+    findAnchor();
+}
+
+void ItemPattern::split(QByteArrayView item)
+{
     m_segments.emplace_back();
-    const qsizetype n = item.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = item[i].unicode();
-        if (u == u'*') {
+    for (qsizetype i = 0; i < item.size();) {
+        if (item[i] == '*') {
             m_segments.emplace_back();
-        } else if (u == u'?') {
+            ++i;
+        } else if (item[i] == '?') {
             m_segments.back().push_back({});
+            ++i;
         } else {
-            const bool pair = QChar::isHighSurrogate(u) && i + 1 < n && item[i + 1].isLowSurrogate();
-            addCharacter(item.sliced(i, pair ? 2 : 1), m_segments.back());
-            i += pair ? 1 : 0;
+            const qsizetype start = i;
+            while (i < item.size() && !isWildcard(item[i]))
+                ++i;
+            m_segments.back().push_back(item.sliced(start, i - start));
         }
     }
+}
 
+void ItemPattern::findAnchor()
+{
     const Segment &anchored = m_segments.back();
     auto it = anchored.rbegin();
-    for (; it != anchored.rend() && it->literal.isEmpty(); ++it)
+    for (; it != anchored.rend() && it->isEmpty(); ++it)
         ++m_anchorOffset;
     if (it == anchored.rend()) {
         m_anchorOffset = 0;
         return;
     }
-    m_anchorLiteral = it->literal;
-    for (++it; it != anchored.rend() && it->literal.isEmpty(); ++it)
+    m_anchorLiteral = *it;
+    for (++it; it != anchored.rend() && it->isEmpty(); ++it)
         ++m_innerGap;
     if (it != anchored.rend())
-        m_innerLiteral = it->literal;
+        m_innerLiteral = *it;
     else
         m_innerGap = 0;
 }
 
-// Most items are plain ASCII names, the same bytes in either mode: checked
-// and encoded in one pass. False, with nothing set, for any other item.
-bool ItemPattern::setPlainAscii(QStringView item)
-{
-    const qsizetype n = item.size();
-    m_anchorLiteral.resize(n);
-    char *out = m_anchorLiteral.data();
-    const char16_t *in = item.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        if (c >= 0x80 || c == u'?' || c == u'*') {
-            m_anchorLiteral.resize(0);
-            return false;
-        }
-        out[i] = char(c);
-    }
-    m_literal = true;
-    return true;
-}
-
-// Most other items are plain names too: encoded in one go.
-void ItemPattern::setLiteral(QStringView item)
-{
-    if (m_utf8) {
-        m_matchesNothing = hasUnpairedSurrogate(item);
-        utf8::appendFromUtf16(item, m_anchorLiteral);
-    } else {
-        m_anchorLiteral.resize(item.size());
-        for (qsizetype i = 0; i < item.size(); ++i) {
-            const auto byte = ansi::fromUnicode(item[i].unicode());
-            if (!byte) {
-                m_matchesNothing = true;
-                break;
-            }
-            m_anchorLiteral[i] = char(*byte);
-        }
-    }
-}
-
-// One character: one UTF-16 unit or a surrogate pair.
-void ItemPattern::addCharacter(QStringView character, Segment &segment)
-{
-    if (segment.empty() || segment.back().literal.isEmpty())
-        segment.push_back({});
-    QByteArray &literal = segment.back().literal;
-    if (m_utf8) {
-        // Decoded lines hold no unpaired surrogate.
-        if (hasUnpairedSurrogate(character))
-            m_matchesNothing = true;
-        utf8::appendFromUtf16(character, literal);
-        return;
-    }
-    // Windows-1251 has no character outside the BMP.
-    const auto byte = character.size() == 1 ? ansi::fromUnicode(character.front().unicode()) : std::nullopt;
-    if (!byte)
-        m_matchesNothing = true;
-    literal.append(char(byte.value_or(ansi::defaultByte)));
-}
-
 bool ItemPattern::matches(QByteArrayView text) const
 {
-    if (m_matchesNothing)
-        return false;
     if (m_literal)
         return text.endsWith(m_anchorLiteral);
     const qsizetype anchoredAt = matchAtEnd(m_segments.back(), text);
@@ -177,14 +110,14 @@ qsizetype ItemPattern::matchAtEnd(const Segment &segment, QByteArrayView text) c
 {
     qsizetype at = text.size();
     for (auto it = segment.rbegin(); it != segment.rend(); ++it) {
-        if (it->literal.isEmpty()) {
+        if (it->isEmpty()) {
             if (at == 0)
                 return -1;
             at = stepBack(text, at);
         } else {
-            if (!endsWithAt(text, at, it->literal))
+            if (!endsWithAt(text, at, *it))
                 return -1;
-            at -= it->literal.size();
+            at -= it->size();
         }
     }
     return at;
@@ -193,11 +126,11 @@ qsizetype ItemPattern::matchAtEnd(const Segment &segment, QByteArrayView text) c
 // End of the earliest occurrence of the segment at or after `from`, or -1.
 qsizetype ItemPattern::findFrom(const Segment &segment, QByteArrayView text, qsizetype from) const
 {
-    const bool leadingLiteral = !segment.empty() && !segment.front().literal.isEmpty();
+    const bool leadingLiteral = !segment.empty() && !segment.front().isEmpty();
     for (qsizetype at = from; at <= text.size(); at = stepForward(text, at)) {
         if (leadingLiteral) {
             // A literal starts with a lead byte, so a hit is a character boundary.
-            at = text.indexOf(segment.front().literal, at);
+            at = text.indexOf(segment.front(), at);
             if (at < 0)
                 return -1;
         }
@@ -213,14 +146,14 @@ qsizetype ItemPattern::findFrom(const Segment &segment, QByteArrayView text, qsi
 qsizetype ItemPattern::matchAt(const Segment &segment, QByteArrayView text, qsizetype at) const
 {
     for (const Token &token : segment) {
-        if (token.literal.isEmpty()) {
+        if (token.isEmpty()) {
             if (at >= text.size())
                 return -1;
             at = stepForward(text, at);
         } else {
-            if (!startsWithAt(text, at, token.literal))
+            if (!startsWithAt(text, at, token))
                 return -1;
-            at += token.literal.size();
+            at += token.size();
         }
     }
     return at;
@@ -230,7 +163,7 @@ qsizetype ItemPattern::stepForward(QByteArrayView text, qsizetype at) const
 {
     ++at;
     if (m_utf8) {
-        while (at < text.size() && isContinuation(text[at]))
+        while (at < text.size() && utf8::isContinuation(text[at]))
             ++at;
     }
     return at;
@@ -240,7 +173,7 @@ qsizetype ItemPattern::stepBack(QByteArrayView text, qsizetype at) const
 {
     --at;
     if (m_utf8) {
-        while (at > 0 && isContinuation(text[at]))
+        while (at > 0 && utf8::isContinuation(text[at]))
             --at;
     }
     return at;

@@ -2,28 +2,24 @@
 
 #include "encoding/InputMode.h"
 
-#include <QByteArray>
 #include <QByteArrayView>
-#include <QStringView>
 
 #include <vector>
 
-// An item text of the new list as the pattern a channel entry must end with:
-// "?" stands for any one character, "*" for any run of characters, every other
-// character for itself. The pattern works on the bytes of entry texts as
-// LineTable holds them: a character is a code point in UTF-8 mode (a whole
-// UTF-8 sequence) and a byte in ANSI mode.
+// An item of the new list as the pattern a channel entry must end with: "?"
+// stands for any one character, "*" for any run of characters, every other
+// character for itself. Items and entry texts are in the copy's text form, so
+// the pattern works on bytes: a character is a code point in UTF-8 mode (a
+// whole UTF-8 sequence) and a byte in ANSI mode. "?" and "*" are ASCII and
+// never part of a longer sequence.
+//
+// The pattern keeps views into the item's bytes, which must outlive it.
 class ItemPattern
 {
 public:
-    ItemPattern(QStringView item, InputMode mode);
+    ItemPattern(QByteArrayView item, InputMode mode);
     // Takes another item, reusing the memory of the last one.
-    void assign(QStringView item);
-
-    // True when no entry text can end with the item: it holds a character that
-    // no line of this mode can hold (one Windows-1251 lacks in ANSI mode, an
-    // unpaired surrogate in UTF-8 mode).
-    [[nodiscard]] bool matchesNothing() const { return m_matchesNothing; }
+    void assign(QByteArrayView item);
 
     // True when the item has no wildcard; its bytes are then anchorLiteral().
     [[nodiscard]] bool isLiteral() const { return m_literal; }
@@ -44,15 +40,12 @@ public:
     [[nodiscard]] bool matches(QByteArrayView text) const;
 
 private:
-    struct Token
-    {
-        QByteArray literal; // empty: "?"
-    };
+    // A run of literal bytes, or "?" when empty.
+    using Token = QByteArrayView;
     using Segment = std::vector<Token>;
 
-    [[nodiscard]] bool setPlainAscii(QStringView item);
-    void setLiteral(QStringView item);
-    void addCharacter(QStringView character, Segment &segment);
+    void split(QByteArrayView item);
+    void findAnchor();
     [[nodiscard]] qsizetype matchAtEnd(const Segment &segment, QByteArrayView text) const;
     [[nodiscard]] qsizetype findFrom(const Segment &segment, QByteArrayView text, qsizetype from) const;
     [[nodiscard]] qsizetype matchAt(const Segment &segment, QByteArrayView text, qsizetype at) const;
@@ -60,13 +53,12 @@ private:
     [[nodiscard]] qsizetype stepBack(QByteArrayView text, qsizetype at) const;
 
     bool m_utf8;
-    bool m_matchesNothing = false;
     bool m_literal = true;
     // An item with wildcards split at each "*": the last segment is anchored
     // at the end of the text, the others float, in order, before it.
     std::vector<Segment> m_segments;
-    QByteArray m_anchorLiteral;
+    QByteArrayView m_anchorLiteral;
     int m_anchorOffset = 0;
-    QByteArray m_innerLiteral;
+    QByteArrayView m_innerLiteral;
     int m_innerGap = 0;
 };

@@ -1,5 +1,6 @@
 #include "writer/NameIndex.h"
 
+#include "intake/TimeSlice.h"
 #include "writer/Prefetch.h"
 
 #include <QHashFunctions>
@@ -13,6 +14,8 @@ namespace {
 
 // Texts hashed and their slots asked for in one go, before any is read.
 constexpr size_t batch = 16;
+// A multiple of the batch.
+constexpr size_t textsPerSlice = 4096;
 
 QByteArrayView nameOf(QByteArrayView text)
 {
@@ -27,7 +30,7 @@ quint32 checkOf(quint64 hash)
 
 } // namespace
 
-NameIndex::NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &index)
+NameIndex::NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &index, TimeSlice &slice)
     : m_texts(texts)
     , m_index(index)
 {
@@ -37,10 +40,12 @@ NameIndex::NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &i
     m_mask = capacity - 1;
     m_slots.resize(capacity);
     // Texts in their own order read the copy front to back.
-    const std::vector<qint32> positions = index.positionsOfTexts();
+    const BigVector<qint32> positions = index.positionsOfTexts();
     std::array<QByteArrayView, batch> names;
     std::array<quint64, batch> hashes;
     for (size_t from = 0; from < texts.size(); from += batch) {
+        if (from % textsPerSlice == 0 && !slice.next())
+            return;
         const size_t count = std::min(batch, texts.size() - from);
         for (size_t b = 0; b < count; ++b) {
             names[b] = nameOf(texts[from + b]);
@@ -48,28 +53,26 @@ NameIndex::NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &i
             prefetch(hashes[b]);
         }
         for (size_t b = 0; b < count; ++b) {
-            const qint32 position = positions[from + b];
-            if (position < 0)
-                continue;
-            const QByteArrayView name = names[b];
-            const quint32 check = checkOf(hashes[b]);
-            size_t s = size_t(hashes[b]) & m_mask;
-            bool known = false;
-            for (; m_slots[s].ref != 0; s = (s + 1) & m_mask) {
-                // A slot that already answers for the name keeps the table
-                // free of repeats, however many entries share a name.
-                if (m_slots[s].check == check && answers(m_slots[s], name)) {
-                    known = true;
-                    break;
-                }
-            }
-            if (known)
-                continue;
-            const bool only = index.aloneEndingWith(size_t(position), name.size());
-            const quint32 ref = only ? quint32(from + b) | alone : quint32(position);
-            m_slots[s] = {check, ref + 1};
+            if (positions[from + b] >= 0)
+                insert(names[b], hashes[b], qint32(from + b), positions[from + b]);
         }
     }
+    m_complete = true;
+}
+
+// A slot that already answers for the name keeps the table free of
+// repeats, however many entries share a name.
+void NameIndex::insert(QByteArrayView name, quint64 h, qint32 text, qint32 position)
+{
+    const quint32 check = checkOf(h);
+    size_t s = size_t(h) & m_mask;
+    for (; m_slots[s].ref != 0; s = (s + 1) & m_mask) {
+        if (m_slots[s].check == check && answers(m_slots[s], name))
+            return;
+    }
+    const bool only = m_index.aloneEndingWith(size_t(position), name.size());
+    const quint32 ref = only ? quint32(text) | alone : quint32(position);
+    m_slots[s] = {check, ref + 1};
 }
 
 NameIndex::Found NameIndex::find(QByteArrayView name, quint64 h) const

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "writer/BigVector.h"
 #include "writer/SuffixIndex.h"
 
 #include <QByteArrayView>
 
 #include <span>
 #include <vector>
+
+class TimeSlice;
 
 // Channel names (the text after an entry's first comma, or the whole text
 // without one) hashed to the texts that end with them. Most items are such a
@@ -15,8 +18,10 @@
 class NameIndex
 {
 public:
-    // The texts of an index that drops nothing; both must outlive this.
-    NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &index);
+    // The texts of an index that drops nothing; both must outlive this. When
+    // the slice says stop, the names are left incomplete and must not be used.
+    NameIndex(std::span<const QByteArrayView> texts, const SuffixIndex &index, TimeSlice &slice);
+    [[nodiscard]] bool complete() const { return m_complete; }
 
     struct Found
     {
@@ -43,11 +48,13 @@ private:
     };
     static constexpr quint32 alone = quint32(1) << 31;
 
+    void insert(QByteArrayView name, quint64 hash, qint32 text, qint32 position);
     [[nodiscard]] static Found foundIn(const Slot &slot);
     [[nodiscard]] bool answers(const Slot &slot, QByteArrayView name) const;
 
     std::span<const QByteArrayView> m_texts;
     const SuffixIndex &m_index;
     size_t m_mask = 0;
-    std::vector<Slot> m_slots;
+    bool m_complete = false;
+    BigVector<Slot> m_slots;
 };

@@ -1,7 +1,5 @@
 #include "writer/PlaylistSave.h"
 
-#include "encoding/Ansi.h"
-#include "encoding/Utf8.h"
 #include "intake/TimeSlice.h"
 #include "intake/WorkingFiles.h"
 #include "writer/PlaylistWriter.h"
@@ -115,15 +113,6 @@ Result<> retireOutput(const QString &output, const QString &backup)
     return {};
 }
 
-// Until the writer takes the items as they are held.
-QStringList itemTexts(std::span<const QByteArrayView> items, InputMode mode)
-{
-    QStringList texts;
-    for (const QByteArrayView item : items)
-        texts << (mode == InputMode::Utf8 ? utf8::toUtf16(item) : ansi::toUtf16(item));
-    return texts;
-}
-
 // Writes the playlist into the save file without committing it.
 Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArrayView> items, InputMode mode,
                         TimeSlice &slice)
@@ -143,7 +132,7 @@ Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArray
     if (!file.open(QIODevice::WriteOnly))
         return failed(Action::Create, file);
     PlaylistWriter writer(bytes, mode);
-    switch (writer.write(itemTexts(items, mode), file, slice)) {
+    switch (writer.write(items, file, slice)) {
     case PlaylistWriter::Outcome::Written:
         return {};
     case PlaylistWriter::Outcome::WriteFailed:

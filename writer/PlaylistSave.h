@@ -17,8 +17,8 @@ class WorkingFiles;
 [[nodiscard]] QString playlistOutputPath(const QString &folder, const QString &extension);
 [[nodiscard]] QString playlistBackupPath(const QString &folder, const QString &extension);
 
-// Saves the new playlist for the items (see PlaylistWriter) from the
-// normalised copy; NotLoaded without one. A previous output becomes the
+// Saves the new playlist for the items, in the copy's text form (see
+// PlaylistWriter), from the normalised copy; NotLoaded without one. A previous output becomes the
 // backup, but only once the new output is completely written: until then the
 // previous output and backup stay as they were, and a failed or stopped save
 // leaves no temporary file behind. At every moment both names hold a whole

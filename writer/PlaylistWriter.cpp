@@ -3,7 +3,7 @@
 #include "intake/TimeSlice.h"
 #include "writer/ChunkedOutput.h"
 #include "writer/EntryIndex.h"
-#include "writer/LineTable.h"
+#include "writer/EntryTable.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ namespace {
 // its turn every so many runs.
 constexpr int runsPerSlice = 1024;
 // Items looked up together, their reads from memory overlapping.
-constexpr qsizetype lookupBatch = 32;
+constexpr size_t lookupBatch = 32;
 
 } // namespace
 
@@ -26,34 +26,33 @@ PlaylistWriter::PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode, qs
 
 PlaylistWriter::~PlaylistWriter() = default;
 
-PlaylistWriter::Outcome PlaylistWriter::write(const QStringList &items, QIODevice &out, TimeSlice &slice)
+PlaylistWriter::Outcome PlaylistWriter::write(std::span<const QByteArrayView> items, QIODevice &out,
+                                              TimeSlice &slice)
 {
-    if (items.isEmpty())
+    if (items.empty())
         return Outcome::Written;
     if (!prepare(slice))
         return Outcome::Stopped;
 
     ChunkedOutput output(out, m_chunkBytes);
-    output.append(m_lines->headerForm());
+    output.append(m_entries->headerForm());
     int runs = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
+    for (size_t i = 0; i < items.size(); ++i) {
         if (!slice.next())
             return Outcome::Stopped;
         if (i % lookupBatch == 0)
-            m_index->expect(std::span(items.constData() + i, size_t(std::min(lookupBatch, items.size() - i))));
-        const std::span<const qint32> matching = m_index->linesMatching(items[i]);
+            m_index->expect(items.subspan(i, std::min(lookupBatch, items.size() - i)));
         // A match inside the run just written neither starts a run nor
         // stretches the current one.
-        qint32 runEnd = -1;
-        for (const qint32 first : matching) {
-            if (first <= runEnd)
+        qsizetype runEnd = -1;
+        const auto matching = m_index->entriesMatching(items[i], slice);
+        if (!matching)
+            return Outcome::Stopped;
+        for (const qint32 entry : *matching) {
+            if (m_entries->runStart(entry) < runEnd)
                 continue;
-            runEnd = m_lines->runEnd(first);
-            for (qint32 line = first; line <= runEnd; ++line) {
-                const LineTable::Form form = m_lines->runForm(line);
-                output.append(form.head);
-                output.append(form.tail);
-            }
+            runEnd = m_entries->runEnd(entry);
+            m_entries->appendRun(entry, output);
             if (++runs == runsPerSlice) {
                 runs = 0;
                 if (!slice.next())
@@ -70,10 +69,13 @@ bool PlaylistWriter::prepare(TimeSlice &slice)
 {
     if (m_index)
         return true;
-    std::optional<LineTable> lines = LineTable::build(m_copy, m_mode, slice);
-    if (!lines)
+    std::optional<EntryTable> entries = EntryTable::build(m_copy, m_mode, slice);
+    if (!entries)
         return false;
-    m_lines = std::make_unique<LineTable>(std::move(*lines));
-    m_index = std::make_unique<EntryIndex>(*m_lines);
-    return true;
+    m_entries = std::make_unique<EntryTable>(std::move(*entries));
+    m_index = std::make_unique<EntryIndex>(*m_entries, slice);
+    if (!m_index->stopped())
+        return true;
+    m_index.reset();
+    return false;
 }

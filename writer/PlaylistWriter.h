@@ -3,12 +3,12 @@
 #include "encoding/InputMode.h"
 
 #include <QByteArrayView>
-#include <QStringList>
 
 #include <memory>
+#include <span>
 
 class EntryIndex;
-class LineTable;
+class EntryTable;
 class QIODevice;
 class TimeSlice;
 
@@ -20,9 +20,12 @@ class TimeSlice;
 // duplicate markers removed, every line UTF-8 with CR LF). Nothing at all is
 // written for an empty list.
 //
+// Items are in the copy's text form: in UTF-8 mode well-formed UTF-8, in ANSI
+// mode Windows-1251 bytes, one per character (see EntryTable).
+//
 // The output is byte for byte what scanning the whole copy once per item
-// gives, but the copy is read once: its lines are indexed on the first write,
-// and each item costs a lookup plus the bytes it writes.
+// gives, but the copy is read once: its entries are indexed on the first
+// write, and each item costs a lookup plus the bytes it writes.
 class PlaylistWriter
 {
 public:
@@ -42,7 +45,7 @@ public:
     PlaylistWriter(const PlaylistWriter &) = delete;
     PlaylistWriter &operator=(const PlaylistWriter &) = delete;
 
-    [[nodiscard]] Outcome write(const QStringList &items, QIODevice &out, TimeSlice &slice);
+    [[nodiscard]] Outcome write(std::span<const QByteArrayView> items, QIODevice &out, TimeSlice &slice);
 
 private:
     [[nodiscard]] bool prepare(TimeSlice &slice);
@@ -50,6 +53,6 @@ private:
     QByteArrayView m_copy;
     InputMode m_mode;
     qsizetype m_chunkBytes;
-    std::unique_ptr<LineTable> m_lines;
+    std::unique_ptr<EntryTable> m_entries;
     std::unique_ptr<EntryIndex> m_index;
 };

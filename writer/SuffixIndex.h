@@ -1,12 +1,14 @@
 #pragma once
 
 #include "encoding/InputMode.h"
+#include "writer/BigVector.h"
 
 #include <QByteArrayView>
 
-#include <array>
 #include <span>
 #include <vector>
+
+class TimeSlice;
 
 // Texts sorted by their reversed bytes, so that all texts ending with a given
 // suffix form one range, found by binary search or, from one item known to be
@@ -17,19 +19,18 @@
 class SuffixIndex
 {
 public:
-    // The last bytes of a text as numbers that compare like the reversed
-    // bytes: word 0 holds bytes -1 to -8, byte -1 most significant, word 1
-    // bytes -9 to -16, and so on; zero where the text is shorter. They settle
-    // most comparisons without touching the texts, which lie all over the copy.
-    static constexpr int tailBytes = 16;
-    using Tail = std::array<quint64, 2>;
+    // The last eight bytes of a text as a number that compares like the
+    // reversed bytes: byte -1 most significant, zero where the text is
+    // shorter. It settles most comparisons without touching the texts, which
+    // lie all over the copy.
+    static constexpr int tailBytes = 8;
+    using Tail = quint64;
 
     // Kept small: sorting and searching walk an array of these, not the texts.
     struct Item
     {
         Tail tail;
-        const char *data; // the text; the first `size` bytes are what is left of it
-        qint32 size;
+        qint32 size;  // of what is left of the text
         qint32 entry; // position in the texts given
     };
 
@@ -46,10 +47,11 @@ public:
         Tail m_tail;
     };
 
-    // Texts with ids; equal texts end up in the order of their ids, which must
-    // rise with the position of the text. The texts and ids must outlive the
-    // index.
-    SuffixIndex(std::span<const QByteArrayView> texts, std::span<const qint32> ids, int dropped, InputMode mode);
+    // Equal texts end up in the order of their positions. The texts must
+    // outlive the index. When the slice says stop, the index is left
+    // incomplete and must not be used.
+    SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode, TimeSlice &slice);
+    [[nodiscard]] bool complete() const { return m_complete; }
 
     // The items whose shortened text ends with the suffix, in sorted order.
     [[nodiscard]] std::span<const Item> endingWith(const Suffix &suffix) const;
@@ -68,34 +70,35 @@ public:
                                      std::span<const Item> within, size_t maxRuns,
                                      std::vector<std::span<const Item>> &ranges) const;
 
-    // Start fetching the item at the position, then (once it is there) its text.
+    // Start fetching the item at the position, then (once it is there) where
+    // its text is.
     void prefetch(size_t position) const;
     void prefetchText(size_t position) const;
 
     [[nodiscard]] std::span<const Item> all() const { return m_items; }
     // Where each text ended up, by its position in the texts given; -1 for
     // the texts left out.
-    [[nodiscard]] std::vector<qint32> positionsOfTexts() const;
+    [[nodiscard]] BigVector<qint32> positionsOfTexts() const;
 
-    // The whole text of an item, as given, and its id.
-    [[nodiscard]] QByteArrayView text(const Item &item) const
-    {
-        return m_dropped == 0 ? QByteArrayView(item.data, item.size) : m_texts[size_t(item.entry)];
-    }
-    [[nodiscard]] qint32 id(const Item &item) const { return m_ids[size_t(item.entry)]; }
+    // The whole text of an item, as given.
+    [[nodiscard]] QByteArrayView text(const Item &item) const { return m_texts[size_t(item.entry)]; }
 
 private:
+    [[nodiscard]] QByteArrayView shortened(const Item &item) const
+    {
+        return QByteArrayView(m_texts[size_t(item.entry)].data(), item.size);
+    }
     [[nodiscard]] int compare(size_t position, const Suffix &suffix) const;
     [[nodiscard]] size_t lowerBound(const Suffix &suffix, size_t first, size_t end) const;
     [[nodiscard]] size_t rangeStart(const Suffix &suffix, size_t position) const;
     [[nodiscard]] size_t rangeEnd(const Suffix &suffix, size_t position) const;
 
     std::span<const QByteArrayView> m_texts;
-    std::span<const qint32> m_ids;
     int m_dropped;
+    bool m_complete = false;
     bool m_utf8;
-    std::vector<Item> m_items;
+    BigVector<Item> m_items;
     // How many last bytes each item shares with the one before it, up to 255:
     // the items ending with a suffix are then found without reading a text.
-    std::vector<quint8> m_shared;
+    BigVector<quint8> m_shared;
 };

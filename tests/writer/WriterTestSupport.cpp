@@ -1,5 +1,7 @@
 #include "WriterTestSupport.h"
 
+#include "encoding/Ansi.h"
+#include "encoding/Utf8.h"
 #include "intake/TimeSlice.h"
 
 #include <QBuffer>
@@ -15,13 +17,42 @@ QByteArray crlfLines(const QStringList &lines)
     return out;
 }
 
-FastResult writeFast(QByteArrayView copy, InputMode mode, const QStringList &items, qsizetype chunkBytes)
+QList<QByteArray> itemBytes(const QStringList &texts, InputMode mode)
+{
+    QList<QByteArray> items;
+    for (const QString &text : texts)
+        items.append(mode == InputMode::Utf8 ? utf8::fromUtf16(text) : ansi::fromUtf16(text));
+    return items;
+}
+
+QStringList itemTexts(const QList<QByteArray> &items, InputMode mode)
+{
+    QStringList texts;
+    for (const QByteArray &item : items)
+        texts.append(mode == InputMode::Utf8 ? utf8::toUtf16(item) : ansi::toUtf16(item));
+    return texts;
+}
+
+std::vector<QByteArrayView> views(const QList<QByteArray> &items)
+{
+    return std::vector<QByteArrayView>(items.begin(), items.end());
+}
+
+QByteArray windows1251(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines)
+        out += ansi::fromUtf16(line) + "\r\n";
+    return out;
+}
+
+FastResult writeFast(QByteArrayView copy, InputMode mode, const QList<QByteArray> &items, qsizetype chunkBytes)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     TimeSlice slice;
     PlaylistWriter writer(copy, mode, chunkBytes);
-    const PlaylistWriter::Outcome outcome = writer.write(items, buffer, slice);
+    const PlaylistWriter::Outcome outcome = writer.write(views(items), buffer, slice);
     return {outcome, buffer.data()};
 }
 

@@ -8,11 +8,14 @@
 #include <QIODevice>
 #include <QStringList>
 
+#include <vector>
+
 // Helpers shared by the writer's tests.
 namespace writertest {
 
-// The lines joined, each ended by CR LF, in UTF-8.
+// The lines joined, each ended by CR LF, in UTF-8 or in Windows-1251.
 [[nodiscard]] QByteArray crlfLines(const QStringList &lines);
+[[nodiscard]] QByteArray windows1251(const QStringList &lines);
 
 struct FastResult
 {
@@ -20,8 +23,15 @@ struct FastResult
     QByteArray bytes;
 };
 
+// Items in the copy's text form for the mode, as the program holds them; a
+// character the mode cannot hold becomes what the conversion makes of it.
+[[nodiscard]] QList<QByteArray> itemBytes(const QStringList &texts, InputMode mode);
+// The same items as text, as the reference writer takes them.
+[[nodiscard]] QStringList itemTexts(const QList<QByteArray> &items, InputMode mode);
+[[nodiscard]] std::vector<QByteArrayView> views(const QList<QByteArray> &items);
+
 // Runs PlaylistWriter into memory.
-[[nodiscard]] FastResult writeFast(QByteArrayView copy, InputMode mode, const QStringList &items,
+[[nodiscard]] FastResult writeFast(QByteArrayView copy, InputMode mode, const QList<QByteArray> &items,
                                    qsizetype chunkBytes = PlaylistWriter::defaultChunkBytes);
 
 // Prints where two outputs part, with a few lines around, and returns false

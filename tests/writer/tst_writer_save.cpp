@@ -1,9 +1,12 @@
 #include "common/Unprivileged.h"
+#include "reference/ReferenceWriter.h"
 #include "WriterTestSupport.h"
 
 #include "intake/TimeSlice.h"
 #include "intake/WorkingFiles.h"
 #include "writer/PlaylistSave.h"
+
+#include <QBuffer>
 
 #include <QDir>
 #include <QFile>
@@ -17,12 +20,16 @@
 
 using writertest::crlfLines;
 using Kind = FileFailure::Kind;
+using Outcome = PlaylistWriter::Outcome;
+using writertest::itemBytes;
+using writertest::views;
 
 namespace {
 
 const QString header = QStringLiteral("#EXTM3U");
 const QString entryA = QStringLiteral("#EXTINF:-1 group-title=G,A");
 const QString entryB = QStringLiteral("#EXTINF:-1,B");
+const QString entryC = QStringLiteral("#EXTINF:-1,C");
 const QByteArray oldOutput = "old output\r\n";
 const QByteArray oldBackup = "old backup\r\n";
 
@@ -111,6 +118,9 @@ private Q_SLOTS:
     void writeErrorLeavesTheFilesAlone_data();
     void writeErrorLeavesTheFilesAlone();
     void stopLeavesTheFilesAlone();
+    void failedWriteIsReported_data();
+    void failedWriteIsReported();
+    void shortWritesAreCompleted();
 };
 
 void TestWriterSave::savesTheOutput_data()
@@ -337,6 +347,45 @@ void TestWriterSave::stopLeavesTheFilesAlone()
     QCOMPARE(readFile(w.output()), oldOutput);
     QCOMPARE(readFile(w.backup()), oldBackup);
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
+}
+
+void TestWriterSave::failedWriteIsReported_data()
+{
+    QTest::addColumn<qint64>("accepted");
+    QTest::addColumn<qsizetype>("chunk");
+
+    QTest::addRow("nothing-accepted") << qint64(0) << PlaylistWriter::defaultChunkBytes;
+    QTest::addRow("fails-in-header") << qint64(3) << qsizetype(1);
+    QTest::addRow("fails-in-the-middle") << qint64(40) << qsizetype(16);
+    QTest::addRow("fails-at-last-byte") << qint64(-1) << qsizetype(16);
+    QTest::addRow("fails-at-last-byte-one-chunk") << qint64(-1) << PlaylistWriter::defaultChunkBytes;
+}
+
+void TestWriterSave::failedWriteIsReported()
+{
+    QFETCH(qint64, accepted);
+    QFETCH(qsizetype, chunk);
+
+    const QByteArray copy = crlfLines({header, entryA, "UA", entryB, "UB", entryC, "UC"});
+    const QStringList items{"C", "A", "B"};
+    const QByteArray full = reference::writePlaylist(copy, InputMode::Utf8, items);
+    writertest::FailingDevice device(accepted < 0 ? full.size() - 1 : accepted);
+    TimeSlice slice;
+    PlaylistWriter writer(copy, InputMode::Utf8, chunk);
+    QCOMPARE(writer.write(views(itemBytes(items, InputMode::Utf8)), device, slice), Outcome::WriteFailed);
+    QCOMPARE(device.errorString(), QStringLiteral("device full"));
+    QVERIFY(full.startsWith(device.received()));
+}
+
+void TestWriterSave::shortWritesAreCompleted()
+{
+    const QByteArray copy = crlfLines({header, entryA, "UA", entryB, "UB"});
+    writertest::FailingDevice device(1 << 20, 3);
+    TimeSlice slice;
+    PlaylistWriter writer(copy, InputMode::Utf8);
+    const QByteArrayView items[] = {"B", "A"};
+    QCOMPARE(writer.write(items, device, slice), Outcome::Written);
+    QCOMPARE(device.received(), crlfLines({header, entryB, "UB", "#EXTINF:-1,A", "UA"}));
 }
 
 QTEST_GUILESS_MAIN(TestWriterSave)
