@@ -37,11 +37,16 @@ QStringList NewListModel::texts() const
 
 NewListModel::Items NewListModel::items() const
 {
-    Items items{m_names, {}};
-    items.bytes.reserve(m_rows.size());
-    for (const qint32 row : m_rows)
-        items.bytes.push_back(m_names.bytes(row));
-    return items;
+    return {m_names, m_rows};
+}
+
+std::vector<QByteArrayView> NewListModel::Items::bytes() const
+{
+    std::vector<QByteArrayView> texts;
+    texts.reserve(rows.size());
+    for (const qint32 row : rows)
+        texts.push_back(names.bytes(row));
+    return texts;
 }
 
 void NewListModel::clear()

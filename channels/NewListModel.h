@@ -21,12 +21,15 @@ public:
         Down,
     };
 
-    // The items' texts as the save matches them, in order; the views are
-    // valid as long as `names` lives.
+    // The list as it stands, for a save that runs elsewhere while the list
+    // may change: the items' texts as the save matches them, in order, valid
+    // as long as this lives.
     struct Items
     {
         NameChunks names;
-        std::vector<QByteArrayView> bytes;
+        std::vector<qint32> rows;
+
+        [[nodiscard]] std::vector<QByteArrayView> bytes() const;
     };
 
     explicit NewListModel(QObject *parent = nullptr);

@@ -22,6 +22,14 @@ void ChunkedOutput::append(QByteArrayView bytes)
     m_pendingSize = bytes.size();
 }
 
+void ChunkedOutput::appendCopy(QByteArrayView bytes)
+{
+    takePending();
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= m_chunkBytes)
+        flushBuffer();
+}
+
 bool ChunkedOutput::finish()
 {
     takePending();

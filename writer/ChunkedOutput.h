@@ -17,6 +17,8 @@ public:
 
     // The bytes must stay valid until the next append() or finish().
     void append(QByteArrayView bytes);
+    // The same for bytes that change right after: they are copied at once.
+    void appendCopy(QByteArrayView bytes);
     // Writes what is left. False when a write failed, now or before.
     [[nodiscard]] bool finish();
     [[nodiscard]] bool failed() const { return m_failed; }

@@ -41,6 +41,33 @@ void removeMarkers(QByteArray &out, qsizetype from)
     out.truncate(std::remove(begin, out.end(), marker) - out.begin());
 }
 
+void appendText(QByteArrayView piece, bool utf8Mode, bool wellFormed, QByteArray &out)
+{
+    if (!utf8Mode)
+        ansi::appendAsUtf8(piece, out);
+    else if (wellFormed)
+        out.append(piece);
+    else
+        utf8::appendSanitized(piece, out);
+}
+
+// The UTF-8 bytes of the line's text with the cut part left out and the
+// markers removed, then CR LF. Markers go after decoding: a marker between
+// two bytes of a broken sequence must not join them into a character.
+void appendWritten(const Line &line, Cut cut, bool utf8Mode, QByteArray &out)
+{
+    const qsizetype from = out.size();
+    const QByteArrayView text = line.text();
+    if (cut.any()) {
+        appendText(text.first(cut.from), utf8Mode, line.wellFormed, out);
+        appendText(text.sliced(cut.to), utf8Mode, line.wellFormed, out);
+    } else {
+        appendText(text, utf8Mode, line.wellFormed, out);
+    }
+    removeMarkers(out, from);
+    out.append(crlf);
+}
+
 } // namespace
 
 class EntryTable::Builder
@@ -51,7 +78,6 @@ public:
         , m_scanner(table.m_copy, table.m_mode)
         , m_utf8(table.m_mode == InputMode::Utf8)
     {
-        m_t.m_side.append(headerLine); // the form of every header line
     }
 
     // False when the slice said stop.
@@ -63,10 +89,13 @@ public:
         // but never used costs no memory, growing costs copies.
         const size_t expected = size_t(m_t.m_copy.size() / 64) + 16;
         m_t.m_texts.reserve(expected);
-        m_t.m_runs.reserve(expected);
         const Line first = m_scanner.read(0);
-        m_t.m_header = first.header ? headerLine.toByteArray() : written(first, {});
-        qsizetype at = first.entry ? addEntry(first) : first.next;
+        m_t.m_header = first.header ? headerLine.toByteArray() : QByteArray();
+        if (!first.header)
+            appendWritten(first, {}, m_utf8, m_t.m_header);
+        if (first.entry)
+            addText(first);
+        qsizetype at = first.next;
         for (int sinceSlice = 0; at < m_scanner.size(); ++sinceSlice) {
             if (sinceSlice == entriesPerSlice) {
                 sinceSlice = 0;
@@ -77,83 +106,15 @@ public:
             if (at < 0)
                 break;
             const Line line = m_scanner.read(at);
-            at = line.entry ? addEntry(line) : line.next;
+            if (line.entry)
+                addText(line);
+            at = line.next;
         }
         finish();
         return true;
     }
 
 private:
-    // Adds the entry and its run; returns where the next line starts.
-    qsizetype addEntry(const Line &entry)
-    {
-        addText(entry);
-        Run run;
-        const size_t firstPiece = m_t.m_pieces.size();
-        addLine(entry);
-        qsizetype end = entry.next;
-        if (end < m_scanner.size()) {
-            const Line next = m_scanner.read(end);
-            addLine(next);
-            end = next.next;
-            if ((next.entry || next.group) && end < m_scanner.size()) {
-                const Line after = m_scanner.read(end);
-                addLine(after);
-                end = after.next;
-            }
-        }
-        run.size = qint32(end - entry.start);
-        const bool asInCopy = m_t.m_pieces.size() == firstPiece + 1 && m_t.m_pieces.back().offset == entry.start
-                           && m_t.m_pieces.back().size == end - entry.start;
-        if (asInCopy) {
-            m_t.m_pieces.pop_back();
-        } else {
-            run.pieces = qint32(firstPiece);
-            m_t.m_pieces.push_back({}); // ends the run's pieces
-        }
-        m_t.m_runs.push_back(run);
-        return entry.next;
-    }
-
-    // Adds the written form of a line of a run as pieces, joining pieces
-    // of the copy that follow each other.
-    void addLine(const Line &line)
-    {
-        if (line.group)
-            return;
-        if (line.header) {
-            addPiece({~qsizetype(0), headerLine.size()});
-            return;
-        }
-        const Cut cut = groupCut(line);
-        if (line.clean()) {
-            const qsizetype end = line.start + line.bytes.size() + crlf.size();
-            if (!cut.any()) {
-                addPiece({line.start, end - line.start});
-            } else {
-                addPiece({line.start, cut.from});
-                addPiece({line.start + cut.to, end - line.start - cut.to});
-            }
-            return;
-        }
-        const qsizetype offset = m_t.m_side.size();
-        m_t.m_side.append(written(line, cut));
-        addPiece({~offset, m_t.m_side.size() - offset});
-    }
-
-    void addPiece(Piece piece)
-    {
-        if (piece.size == 0)
-            return; // a cut from the line's start; size 0 ends a run's pieces
-        std::vector<Piece> &pieces = m_t.m_pieces;
-        if (!pieces.empty() && pieces.back().size > 0 && piece.offset >= 0 && pieces.back().offset >= 0
-            && pieces.back().offset + pieces.back().size == piece.offset) {
-            pieces.back().size += piece.size;
-            return;
-        }
-        pieces.push_back(piece);
-    }
-
     // A text made well-formed lies in m_side, and can be pointed to only
     // once m_side stops growing.
     void addText(const Line &entry)
@@ -174,34 +135,6 @@ private:
     {
         for (const SideText &t : m_sideTexts)
             m_t.m_texts[t.entry] = QByteArrayView(m_t.m_side.constData() + t.offset, t.size);
-    }
-
-    // The UTF-8 bytes of the text with the cut part left out and the
-    // markers removed, then CR LF. Markers go after decoding: a marker between
-    // two bytes of a broken sequence must not join them into a character.
-    QByteArray written(const Line &line, Cut cut) const
-    {
-        QByteArray out;
-        const QByteArrayView text = line.text();
-        if (cut.any()) {
-            appendText(text.first(cut.from), line.wellFormed, out);
-            appendText(text.sliced(cut.to), line.wellFormed, out);
-        } else {
-            appendText(text, line.wellFormed, out);
-        }
-        removeMarkers(out, 0);
-        out.append(crlf);
-        return out;
-    }
-
-    void appendText(QByteArrayView piece, bool wellFormed, QByteArray &out) const
-    {
-        if (!m_utf8)
-            ansi::appendAsUtf8(piece, out);
-        else if (wellFormed)
-            out.append(piece);
-        else
-            utf8::appendSanitized(piece, out);
     }
 
     struct SideText
@@ -235,20 +168,47 @@ qsizetype EntryTable::runStart(qint32 entry) const
     return side->second;
 }
 
-void EntryTable::appendRun(qint32 entry, ChunkedOutput &out) const
+qsizetype EntryTable::appendRun(qint32 entry, ChunkedOutput &out)
 {
-    const Run &run = m_runs[size_t(entry)];
-    if (run.pieces < 0) {
-        out.append(m_copy.sliced(runStart(entry), run.size));
-        return;
+    const LineScanner scanner(m_copy, m_mode);
+    const Line line = scanner.read(runStart(entry));
+    appendLine(line, out);
+    qsizetype end = line.next;
+    if (end < m_copy.size()) {
+        const Line next = scanner.read(end);
+        appendLine(next, out);
+        end = next.next;
+        if ((next.entry || next.group) && end < m_copy.size()) {
+            const Line after = scanner.read(end);
+            appendLine(after, out);
+            end = after.next;
+        }
     }
-    for (auto piece = m_pieces.begin() + run.pieces; piece->size > 0; ++piece)
-        out.append(bytesOf(*piece));
+    return end;
 }
 
-QByteArrayView EntryTable::bytesOf(const Piece &piece) const
+// Group lines are not written; a clean line is written from the copy itself,
+// around its group attribute if it has one.
+void EntryTable::appendLine(const Line &line, ChunkedOutput &out)
 {
-    if (piece.offset >= 0)
-        return m_copy.sliced(piece.offset, piece.size);
-    return QByteArrayView(m_side).sliced(~piece.offset, piece.size);
+    if (line.group)
+        return;
+    if (line.header) {
+        out.append(headerLine);
+        return;
+    }
+    const Cut cut = groupCut(line);
+    if (line.clean()) {
+        const QByteArrayView withCrlf = m_copy.sliced(line.start, line.bytes.size() + crlf.size());
+        if (!cut.any()) {
+            out.append(withCrlf);
+        } else {
+            out.append(withCrlf.first(cut.from));
+            out.append(withCrlf.sliced(cut.to));
+        }
+        return;
+    }
+    m_scratch.truncate(0);
+    appendWritten(line, cut, m_mode == InputMode::Utf8, m_scratch);
+    out.appendCopy(m_scratch);
 }

@@ -2,6 +2,7 @@
 
 #include "encoding/InputMode.h"
 #include "writer/BigVector.h"
+#include "writer/LineScanner.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,10 +15,9 @@
 class ChunkedOutput;
 class TimeSlice;
 
-// The channel entries of a normalised copy, found in one pass, with what the
-// writer needs of each: the text an item must end, and the bytes of the run a
-// match on it writes. Lines that are neither entries nor in an entry's run
-// are passed over unread.
+// The channel entries of a normalised copy, found in one pass, with the text
+// an item must end. Lines that are not entries are passed over unread; the
+// lines of an entry's run are read only when the run is written.
 //
 // A line is first replaced by "#EXTM3U" when its bytes hold EXTM3U. An
 // entry's text is, in UTF-8 mode, the UTF-8 decoding of its bytes up to the
@@ -36,7 +36,7 @@ public:
                                                          TimeSlice &slice);
 
     [[nodiscard]] InputMode mode() const { return m_mode; }
-    [[nodiscard]] qint32 count() const { return qint32(m_runs.size()); }
+    [[nodiscard]] qint32 count() const { return qint32(m_texts.size()); }
     // In file order.
     [[nodiscard]] std::span<const QByteArrayView> texts() const { return m_texts; }
 
@@ -44,32 +44,17 @@ public:
     // written even when it is a group line. Empty when there is no line.
     [[nodiscard]] const QByteArray &headerForm() const { return m_header; }
 
-    // Where the entry's run lies in the copy: a match on an entry that starts
-    // before the end of the run just written starts no run of its own.
+    // Where the entry's line, and so its run, starts in the copy: a match on
+    // an entry that starts before the end of the run just written starts no
+    // run of its own.
     [[nodiscard]] qsizetype runStart(qint32 entry) const;
-    [[nodiscard]] qsizetype runEnd(qint32 entry) const { return runStart(entry) + m_runs[size_t(entry)].size; }
 
-    // Appends the written bytes of the entry's run; they stay valid as long
-    // as the table.
-    void appendRun(qint32 entry, ChunkedOutput &out) const;
+    // Appends the written bytes of the entry's run; returns where the run
+    // ends in the copy.
+    qsizetype appendRun(qint32 entry, ChunkedOutput &out);
 
 private:
     class Builder;
-
-    // Most runs are written exactly as they stand in the copy; the others
-    // are written as pieces of the copy and of m_side.
-    // It starts where the entry's text does, unless the text had to be made
-    // well-formed (see m_sideStarts).
-    struct Run
-    {
-        qint32 size = 0;
-        qint32 pieces = -1; // first of m_pieces, or -1 for the copy's bytes
-    };
-    struct Piece
-    {
-        qsizetype offset = 0; // in the copy, or in m_side when negative: ~offset
-        qsizetype size = 0;
-    };
 
     EntryTable(QByteArrayView copy, InputMode mode)
         : m_copy(copy)
@@ -77,17 +62,17 @@ private:
     {
     }
 
-    [[nodiscard]] QByteArrayView bytesOf(const Piece &piece) const;
+    void appendLine(const LineScanner::Line &line, ChunkedOutput &out);
 
     QByteArrayView m_copy;
     InputMode m_mode;
     BigVector<QByteArrayView> m_texts;
-    BigVector<Run> m_runs;
-    // Where the runs of the entries whose texts lie in m_side start, by entry.
+    // Where the lines of the entries whose texts had to be made well-formed
+    // (and so lie in m_side) start, by entry.
     std::vector<std::pair<qint32, qsizetype>> m_sideStarts;
-    // The pieces of each run that has them; the last one of a run has size 0.
-    std::vector<Piece> m_pieces;
-    // Written lines and entry texts that differ from the copy's bytes.
+    // Entry texts that differ from the copy's bytes.
     QByteArray m_side;
     QByteArray m_header;
+    // The written form of the line at hand, when it differs from the copy's.
+    QByteArray m_scratch;
 };

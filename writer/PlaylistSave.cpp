@@ -2,6 +2,7 @@
 
 #include "intake/TimeSlice.h"
 #include "intake/WorkingFiles.h"
+#include "writer/EarlyWriteback.h"
 #include "writer/PlaylistWriter.h"
 
 #include <QFile>
@@ -132,7 +133,8 @@ Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArray
     if (!file.open(QIODevice::WriteOnly))
         return failed(Action::Create, file);
     PlaylistWriter writer(bytes, mode);
-    switch (writer.write(items, file, slice)) {
+    EarlyWriteback out(file);
+    switch (writer.write(items, out, slice)) {
     case PlaylistWriter::Outcome::Written:
         return {};
     case PlaylistWriter::Outcome::WriteFailed:

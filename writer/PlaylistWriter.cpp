@@ -51,8 +51,7 @@ PlaylistWriter::Outcome PlaylistWriter::write(std::span<const QByteArrayView> it
         for (const qint32 entry : *matching) {
             if (m_entries->runStart(entry) < runEnd)
                 continue;
-            runEnd = m_entries->runEnd(entry);
-            m_entries->appendRun(entry, output);
+            runEnd = m_entries->appendRun(entry, output);
             if (++runs == runsPerSlice) {
                 runs = 0;
                 if (!slice.next())

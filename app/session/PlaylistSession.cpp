@@ -199,7 +199,7 @@ void PlaylistSession::save()
             if (!chosen)
                 return chosen.failure();
             *folder = *chosen;
-            return savePlaylist(folder->path, extension, m_files, items->bytes, mode, slice);
+            return savePlaylist(folder->path, extension, m_files, items->bytes(), mode, slice);
         },
         {},
         [folder](const Result<> &result) {
