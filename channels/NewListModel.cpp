@@ -40,15 +40,6 @@ NewListModel::Items NewListModel::items() const
     return {m_names, m_rows};
 }
 
-std::vector<QByteArrayView> NewListModel::Items::bytes() const
-{
-    std::vector<QByteArrayView> texts;
-    texts.reserve(rows.size());
-    for (const qint32 row : rows)
-        texts.push_back(names.bytes(row));
-    return texts;
-}
-
 void NewListModel::clear()
 {
     beginResetModel();

@@ -29,7 +29,8 @@ public:
         NameChunks names;
         std::vector<qint32> rows;
 
-        [[nodiscard]] std::vector<QByteArrayView> bytes() const;
+        [[nodiscard]] qsizetype count() const { return qsizetype(rows.size()); }
+        [[nodiscard]] QByteArrayView bytes(qsizetype i) const { return names.bytes(rows[size_t(i)]); }
     };
 
     explicit NewListModel(QObject *parent = nullptr);

@@ -115,8 +115,8 @@ Result<> retireOutput(const QString &output, const QString &backup)
 }
 
 // Writes the playlist into the save file without committing it.
-Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArrayView> items, InputMode mode,
-                        TimeSlice &slice)
+Result<> writeNewOutput(QFile &copy, QSaveFile &file, qsizetype itemCount, const PlaylistWriter::ItemSource &items,
+                        InputMode mode, TimeSlice &slice)
 {
     QByteArray read;
     QByteArrayView bytes;
@@ -134,15 +134,10 @@ Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const QByteArray
         return failed(Action::Create, file);
     PlaylistWriter writer(bytes, mode);
     EarlyWriteback out(file);
-    switch (writer.write(items, out, slice)) {
-    case PlaylistWriter::Outcome::Written:
-        return {};
-    case PlaylistWriter::Outcome::WriteFailed:
+    Result<> written = writer.write(itemCount, items, out, slice);
+    if (!written && !written.failure().isStop())
         return failed(Action::Write, file);
-    case PlaylistWriter::Outcome::Stopped:
-        break;
-    }
-    return FileFailure::stopped();
+    return written;
 }
 
 } // namespace
@@ -160,6 +155,13 @@ QString playlistBackupPath(const QString &folder, const QString &extension)
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
                       std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice)
 {
+    return savePlaylist(folder, extension, files, qsizetype(items.size()),
+                        [items](qsizetype i) { return items[size_t(i)]; }, mode, slice);
+}
+
+Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files, qsizetype itemCount,
+                      const PlaylistWriter::ItemSource &items, InputMode mode, TimeSlice &slice)
+{
     auto copy = files.open(WorkingFiles::Kind::Normalised);
     if (!copy)
         return copy.failure();
@@ -174,11 +176,11 @@ Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFi
             return usable;
     }
 
-    if (items.empty())
+    if (itemCount == 0)
         return hadOutput ? retireOutput(output, backup) : Result<>();
 
     QSaveFile file(output);
-    if (Result<> written = writeNewOutput(**copy, file, items, mode, slice); !written)
+    if (Result<> written = writeNewOutput(**copy, file, itemCount, items, mode, slice); !written)
         return written;
     (*copy)->close(); // unmaps it
     if (hadOutput) {

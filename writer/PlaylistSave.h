@@ -2,6 +2,7 @@
 
 #include "encoding/InputMode.h"
 #include "intake/Result.h"
+#include "writer/PlaylistWriter.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -24,5 +25,7 @@ class WorkingFiles;
 // leaves no temporary file behind. At every moment both names hold a whole
 // file. With no items, a previous output becomes the backup and no output is
 // written.
+Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files, qsizetype itemCount,
+                      const PlaylistWriter::ItemSource &items, InputMode mode, TimeSlice &slice);
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
                       std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice);

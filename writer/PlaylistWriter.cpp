@@ -6,6 +6,7 @@
 #include "writer/EntryTable.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -26,42 +27,53 @@ PlaylistWriter::PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode, qs
 
 PlaylistWriter::~PlaylistWriter() = default;
 
-PlaylistWriter::Outcome PlaylistWriter::write(std::span<const QByteArrayView> items, QIODevice &out,
-                                              TimeSlice &slice)
+Result<> PlaylistWriter::write(std::span<const QByteArrayView> items, QIODevice &out, TimeSlice &slice)
 {
-    if (items.empty())
-        return Outcome::Written;
+    return write(qsizetype(items.size()), [items](qsizetype i) { return items[size_t(i)]; }, out, slice);
+}
+
+Result<> PlaylistWriter::write(qsizetype itemCount, const ItemSource &items, QIODevice &out, TimeSlice &slice)
+{
+    if (itemCount == 0)
+        return {};
     if (!prepare(slice))
-        return Outcome::Stopped;
+        return FileFailure::stopped();
 
     ChunkedOutput output(out, m_chunkBytes);
     output.append(m_entries->headerForm());
+    std::array<QByteArrayView, lookupBatch> batch;
     int runs = 0;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!slice.next())
-            return Outcome::Stopped;
-        if (i % lookupBatch == 0)
-            m_index->expect(items.subspan(i, std::min(lookupBatch, items.size() - i)));
-        // A match inside the run just written neither starts a run nor
-        // stretches the current one.
-        qsizetype runEnd = -1;
-        const auto matching = m_index->entriesMatching(items[i], slice);
-        if (!matching)
-            return Outcome::Stopped;
-        for (const qint32 entry : *matching) {
-            if (m_entries->runStart(entry) < runEnd)
-                continue;
-            runEnd = m_entries->appendRun(entry, output);
-            if (++runs == runsPerSlice) {
-                runs = 0;
-                if (!slice.next())
-                    return Outcome::Stopped;
+    for (qsizetype first = 0; first < itemCount; first += qsizetype(lookupBatch)) {
+        const size_t count = size_t(std::min(qsizetype(lookupBatch), itemCount - first));
+        for (size_t k = 0; k < count; ++k)
+            batch[k] = items(first + qsizetype(k));
+        m_index->expect(std::span(batch).first(count));
+        for (size_t k = 0; k < count; ++k) {
+            if (!slice.next())
+                return FileFailure::stopped();
+            // A match inside the run just written neither starts a run nor
+            // stretches the current one.
+            qsizetype runEnd = -1;
+            const auto matching = m_index->entriesMatching(batch[k], slice);
+            if (!matching)
+                return FileFailure::stopped();
+            for (const qint32 entry : *matching) {
+                if (m_entries->runStart(entry) < runEnd)
+                    continue;
+                runEnd = m_entries->appendRun(entry, output);
+                if (++runs == runsPerSlice) {
+                    runs = 0;
+                    if (!slice.next())
+                        return FileFailure::stopped();
+                }
             }
+            if (output.failed())
+                return FileFailure::of(FileFailure::Action::Write, out);
         }
-        if (output.failed())
-            return Outcome::WriteFailed;
     }
-    return output.finish() ? Outcome::Written : Outcome::WriteFailed;
+    if (!output.finish())
+        return FileFailure::of(FileFailure::Action::Write, out);
+    return {};
 }
 
 bool PlaylistWriter::prepare(TimeSlice &slice)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "encoding/InputMode.h"
+#include "intake/Result.h"
 
 #include <QByteArrayView>
 
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -29,11 +31,9 @@ class TimeSlice;
 class PlaylistWriter
 {
 public:
-    enum class Outcome {
-        Written,
-        WriteFailed, // the device's errorString() tells why
-        Stopped,     // the time slice asked to stop
-    };
+    // The text of the new list's item at an index: a million items are not
+    // laid out at once, but handed out a few at a time.
+    using ItemSource = std::function<QByteArrayView(qsizetype index)>;
 
     // Small enough to stay in the cache while the system copies it to the file.
     static constexpr qsizetype defaultChunkBytes = qsizetype(256) << 10;
@@ -45,7 +45,9 @@ public:
     PlaylistWriter(const PlaylistWriter &) = delete;
     PlaylistWriter &operator=(const PlaylistWriter &) = delete;
 
-    [[nodiscard]] Outcome write(std::span<const QByteArrayView> items, QIODevice &out, TimeSlice &slice);
+    // A failed write names the device; a stop comes as FileFailure::stopped().
+    Result<> write(qsizetype itemCount, const ItemSource &items, QIODevice &out, TimeSlice &slice);
+    Result<> write(std::span<const QByteArrayView> items, QIODevice &out, TimeSlice &slice);
 
 private:
     [[nodiscard]] bool prepare(TimeSlice &slice);

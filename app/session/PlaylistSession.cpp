@@ -199,7 +199,8 @@ void PlaylistSession::save()
             if (!chosen)
                 return chosen.failure();
             *folder = *chosen;
-            return savePlaylist(folder->path, extension, m_files, items->bytes(), mode, slice);
+            return savePlaylist(folder->path, extension, m_files, items->count(),
+                                [&items](qsizetype i) { return items->bytes(i); }, mode, slice);
         },
         {},
         [folder](const Result<> &result) {

@@ -52,8 +52,8 @@ FastResult writeFast(QByteArrayView copy, InputMode mode, const QList<QByteArray
     buffer.open(QIODevice::WriteOnly);
     TimeSlice slice;
     PlaylistWriter writer(copy, mode, chunkBytes);
-    const PlaylistWriter::Outcome outcome = writer.write(views(items), buffer, slice);
-    return {outcome, buffer.data()};
+    Result<> result = writer.write(views(items), buffer, slice);
+    return {result, buffer.data()};
 }
 
 bool sameOutput(const QByteArray &actual, const QByteArray &expected, const QString &context)

@@ -19,7 +19,7 @@ namespace writertest {
 
 struct FastResult
 {
-    PlaylistWriter::Outcome outcome;
+    Result<> result;
     QByteArray bytes;
 };
 

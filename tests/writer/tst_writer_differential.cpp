@@ -12,7 +12,6 @@
 
 #include <algorithm>
 
-using Outcome = PlaylistWriter::Outcome;
 
 Q_DECLARE_METATYPE(InputMode)
 
@@ -70,7 +69,7 @@ bool compareWithReference(const QByteArray &copy, InputMode mode, const QStringL
 {
     const QList<QByteArray> items = writertest::itemBytes(texts, mode);
     const writertest::FastResult fast = writertest::writeFast(copy, mode, items, chunk);
-    if (fast.outcome != Outcome::Written) {
+    if (!fast.result) {
         qWarning().noquote() << context << "did not write";
         return false;
     }

@@ -20,7 +20,6 @@
 
 using writertest::crlfLines;
 using Kind = FileFailure::Kind;
-using Outcome = PlaylistWriter::Outcome;
 using writertest::itemBytes;
 using writertest::views;
 
@@ -372,8 +371,10 @@ void TestWriterSave::failedWriteIsReported()
     writertest::FailingDevice device(accepted < 0 ? full.size() - 1 : accepted);
     TimeSlice slice;
     PlaylistWriter writer(copy, InputMode::Utf8, chunk);
-    QCOMPARE(writer.write(views(itemBytes(items, InputMode::Utf8)), device, slice), Outcome::WriteFailed);
-    QCOMPARE(device.errorString(), QStringLiteral("device full"));
+    const Result<> written = writer.write(views(itemBytes(items, InputMode::Utf8)), device, slice);
+    QVERIFY(!written);
+    QCOMPARE(written.failure().action, FileFailure::Action::Write);
+    QCOMPARE(written.failure().reason, QStringLiteral("device full"));
     QVERIFY(full.startsWith(device.received()));
 }
 
@@ -384,7 +385,7 @@ void TestWriterSave::shortWritesAreCompleted()
     TimeSlice slice;
     PlaylistWriter writer(copy, InputMode::Utf8);
     const QByteArrayView items[] = {"B", "A"};
-    QCOMPARE(writer.write(items, device, slice), Outcome::Written);
+    QVERIFY(writer.write(items, device, slice));
     QCOMPARE(device.received(), crlfLines({header, entryB, "UB", "#EXTINF:-1,A", "UA"}));
 }
 
