@@ -1,5 +1,7 @@
 #include "common/SessionDriver.h"
 
+#include "common/TestSupport.h"
+
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -18,11 +20,7 @@ QByteArray SessionDriver::workingFile(WorkingFiles::Kind kind)
 
 QString SessionDriver::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    const QString path = m_programFolder.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return testsupport::writeFile(m_programFolder.filePath(name), bytes);
 }
 
 QByteArray SessionDriver::readFile(const QString &name) const
@@ -31,11 +29,11 @@ QByteArray SessionDriver::readFile(const QString &name) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void SessionDriver::waitForEnd()
+void waitForEnd(PlaylistSession &session)
 {
-    if (!m_session.isBusy())
+    if (!session.isBusy())
         return;
-    QSignalSpy ended(&m_session, &PlaylistSession::finished);
+    QSignalSpy ended(&session, &PlaylistSession::finished);
     if (!ended.wait(60000))
         qFatal("the session's operation did not end");
 }

@@ -9,6 +9,9 @@
 
 #include <initializer_list>
 
+// Returns when the session's running operation, if any, has ended.
+void waitForEnd(PlaylistSession &session);
+
 // Drives a playlist session without a window: a program folder and a
 // temporary folder of its own, every operation run to its end, the messages
 // it gives recorded.
@@ -42,7 +45,7 @@ public:
     [[nodiscard]] QStringList takeMessages();
 
 private:
-    void waitForEnd();
+    void waitForEnd() { ::waitForEnd(m_session); }
 
     QTemporaryDir m_programFolder;
     QTemporaryDir m_tempFolder;

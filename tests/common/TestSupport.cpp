@@ -1,5 +1,7 @@
 #include "common/TestSupport.h"
 
+#include <QFile>
+
 namespace testsupport {
 
 QByteArray hex(const char *spaced)
@@ -18,6 +20,14 @@ QByteArray crlfLines(const QByteArrayList &lines)
     for (const QByteArray &line : lines)
         out += line + "\r\n";
     return out;
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 } // namespace testsupport

@@ -17,6 +17,9 @@ namespace testsupport {
 // The lines joined, each ended by CR LF, as the working files and outputs hold them.
 [[nodiscard]] QByteArray crlfLines(const QByteArrayList &lines);
 
+// Writes a file with these bytes (a failure ends the test program); returns its path.
+QString writeFile(const QString &path, const QByteArray &bytes);
+
 } // namespace testsupport
 
 // Skips the running test when a real playlist it reads is not there (the

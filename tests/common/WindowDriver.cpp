@@ -1,6 +1,7 @@
 #include "common/WindowDriver.h"
 
 #include "app/InfoMessage.h"
+#include "common/TestSupport.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -27,20 +28,7 @@ WindowDriver::~WindowDriver()
 
 QString WindowDriver::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    const QString path = m_programFolder.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-void WindowDriver::waitForEnd()
-{
-    if (!m_session.isBusy())
-        return;
-    QSignalSpy ended(&m_session, &PlaylistSession::finished);
-    if (!ended.wait(60000))
-        qFatal("the session's operation did not end");
+    return testsupport::writeFile(m_programFolder.filePath(name), bytes);
 }
 
 void WindowDriver::load(const QString &path)

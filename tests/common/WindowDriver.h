@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/session/PlaylistSession.h"
+#include "common/SessionDriver.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,7 +36,7 @@ public:
     void load(const QString &path);
     // Clicks and returns when what the click started has ended.
     void click(const char *name);
-    void waitForEnd();
+    void waitForEnd() { ::waitForEnd(m_session); }
 
     template<class T = QWidget>
     [[nodiscard]] T *control(const char *name) const;
