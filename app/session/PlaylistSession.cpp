@@ -212,6 +212,7 @@ void PlaylistSession::shutDown()
 {
     m_task.stop();
     m_operation = Operation::None;
+    m_busyShown = false;
     m_files.removeAll();
 }
 

@@ -58,10 +58,10 @@ const Control controlTable[] = {
     {"Label11", "QLabel", "Picture1", QStringLiteral("v" KELVARO_VERSION)},
 };
 
-// The controls whose enabled and checked states follow the session; Label6
-// shows while an operation runs. All others are always enabled and shown.
-const QStringList stateControls{"Command1", "Command2", "Command3", "Command4", "Command5",
-                                "Check1",   "Option1",  "Option2",  "Option3",  "Option4"};
+// The controls whose states follow the session (see tst_form1bindings); all
+// others are always enabled and shown.
+const QStringList stateControls{"Command1", "Command2", "Command3", "Command4", "Command5", "Check1",
+                                "Option1",  "Option2",  "Option3",  "Option4",  "Label6"};
 
 const QByteArray playlist = "#EXTM3U\n#EXTINF:-1,Первый\nhttp://a/1\n#EXTINF:-1,Второй\nhttp://a/2\n";
 
@@ -80,47 +80,6 @@ QRect shownPlaceInWindow(const QWidget *control, const QWidget *window)
     return place;
 }
 
-// The state controls for which state(control) holds.
-template<class State>
-QStringList controlsWhere(const WindowDriver &driver, State state)
-{
-    QStringList names;
-    for (const QString &name : stateControls) {
-        if (state(*driver.button(qPrintable(name))))
-            names << name;
-    }
-    return names;
-}
-
-// One step of the state table; false for an unknown step.
-bool runStep(WindowDriver &driver, const QString &step)
-{
-    if (step.startsWith(u"load:")) {
-        driver.load(driver.writeFile(step.mid(5), playlist));
-    } else if (step == u"cancel") {
-        driver.load(QString());
-    } else if (step == u"tick") {
-        driver.session().sourceList().setTicked(0, true);
-    } else if (step == u"select-all") {
-        QTest::mouseClick(driver.control("Check1"), Qt::LeftButton);
-        driver.waitForEnd();
-    } else if (step == u"ansi") {
-        driver.click("Option1");
-    } else if (step == u"create") {
-        driver.click("Command3");
-    } else if (step.startsWith(u"start-load:")) {
-        // Clicked, and the states read while the load runs.
-        const QString path = driver.writeFile(step.mid(11), playlist);
-        driver.window().setFileChooserForTesting([path](QWidget *, const QString &) { return std::optional(path); });
-        driver.button("Command1")->click();
-    } else if (step == u"start-save") {
-        driver.button("Command2")->click();
-    } else {
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 class TestForm1 : public QObject
@@ -131,8 +90,6 @@ private Q_SLOTS:
     void controls();
     void placesInsideTheirPanels();
     void textsFitTheirLabels();
-    void controlStates_data();
-    void controlStates();
     void timers_data();
     void timers();
     void menu();
@@ -169,7 +126,7 @@ void TestForm1::controls()
     QCOMPARE(QString::fromLatin1(w->metaObject()->className()), className);
     QCOMPARE(w->parentWidget()->objectName(), parent);
     QCOMPARE(w->property("text").toString(), text);
-    if (!stateControls.contains(name) && name != u"Label6") {
+    if (!stateControls.contains(name)) {
         QVERIFY(w->isEnabled());
         QVERIFY(w->isVisibleTo(&driver.window()));
     }
@@ -210,58 +167,6 @@ void TestForm1::textsFitTheirLabels()
         QVERIFY2(width <= label->width(), qPrintable(QStringLiteral("%1: %2 of %3 pixels")
                                                          .arg(label->objectName()).arg(width).arg(label->width())));
     }
-}
-
-void TestForm1::controlStates_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("enabled"); // of stateControls
-    QTest::addColumn<QStringList>("checked");
-    QTest::addColumn<bool>("busyShown");
-
-    const auto row = [](const char *tag, const char *steps, const char *enabled, const char *checked, bool busyShown) {
-        const auto words = [](const char *text) { return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts); };
-        QTest::newRow(tag) << words(steps) << words(enabled) << words(checked) << busyShown;
-    };
-    const char *const loaded = "Command1 Command3 Check1 Option1 Option2 Option3 Option4";
-    const char *const all = "Command1 Command2 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4";
-
-    row("start", "", "Command1 Option1 Option2", "Option2", false);
-    row("during-load", "start-load:list.m3u", "Command1 Option1 Option2 Option3 Option4", "Option2 Option4", true);
-    row("load-m3u", "load:list.m3u", loaded, "Option2 Option4", false);
-    row("load-m3u8", "load:list.m3u8", loaded, "Option2 Option3", false);
-    row("ansi", "load:list.m3u ansi", loaded, "Option1 Option4", false);
-    row("select-all-ticked", "load:list.m3u select-all", "Command1 Command3 Check1 Option3 Option4",
-        "Check1 Option2 Option4", false);
-    row("select-all-unticked", "load:list.m3u select-all select-all", loaded, "Option2 Option4", false);
-    // A cancelled load unticks and disables select-all; the rest stays.
-    row("select-all-then-cancelled-load", "load:list.m3u select-all cancel", "Command1 Command3 Option3 Option4",
-        "Option2 Option4", false);
-    row("create", "load:list.m3u tick create", all, "Option2 Option4", false);
-    row("create-then-cancelled-load", "load:list.m3u tick create cancel",
-        "Command1 Command2 Command3 Command4 Command5 Option1 Option2 Option3 Option4", "Option2 Option4", false);
-    row("during-save", "load:list.m3u tick create start-save",
-        "Command1 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4", "Option2 Option4", true);
-}
-
-void TestForm1::controlStates()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, enabled);
-    QFETCH(QStringList, checked);
-    QFETCH(bool, busyShown);
-
-    WindowDriver driver;
-    driver.window().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
-    for (const QString &step : steps)
-        QVERIFY2(runStep(driver, step), qPrintable(step));
-
-    QCOMPARE(controlsWhere(driver, [](const QAbstractButton &b) { return b.isEnabled(); }), enabled);
-    QCOMPARE(controlsWhere(driver, [](const QAbstractButton &b) { return b.isChecked(); }), checked);
-    QCOMPARE(driver.control("Label6")->isVisible(), busyShown);
-    driver.waitForEnd();
-    QVERIFY(!driver.control("Label6")->isVisible());
 }
 
 void TestForm1::timers_data()

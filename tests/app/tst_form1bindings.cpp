@@ -28,6 +28,11 @@ void take(WindowDriver &driver, const QString &step)
         driver.load(driver.writeFile(QStringLiteral("a.m3u"), threeChannels));
     else if (step == u"load-m3u8")
         driver.load(driver.writeFile(QStringLiteral("a.m3u8"), threeChannels));
+    else if (step == u"start-load") {
+        const QString path = driver.writeFile(QStringLiteral("a.m3u"), threeChannels);
+        driver.window().setFileChooserForTesting([path](QWidget *, const QString &) { return std::optional(path); });
+        driver.button("Command1")->click();
+    }
     else if (step == u"load-missing")
         driver.load(driver.programFolder() + QStringLiteral("/missing.m3u"));
     else if (step == u"cancel")
@@ -46,6 +51,8 @@ void take(WindowDriver &driver, const QString &step)
         driver.click("Option3");
     else if (step == u"save")
         driver.click("Command2");
+    else if (step == u"start-save") // the states are read while it runs
+        driver.button("Command2")->click();
     else
         qFatal("unknown step %s", qPrintable(step));
 }
@@ -77,12 +84,13 @@ void TestForm1Bindings::stateAfterSteps_data()
     QTest::addColumn<QString>("chosen");   // Label4
     QTest::addColumn<int>("currentRow");   // of List1
     QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("busy"); // the last step still runs
 
     const auto row = [](const char *name, const QString &steps, const char *enabled, const char *checked,
                         const char *channels, const char *chosen, int currentRow, int messages) {
         QTest::newRow(name) << steps.split(u' ', Qt::SkipEmptyParts) << QString::fromLatin1(enabled)
                             << QString::fromLatin1(checked) << QString::fromLatin1(channels)
-                            << QString::fromLatin1(chosen) << currentRow << messages;
+                            << QString::fromLatin1(chosen) << currentRow << messages << steps.contains(u"start-");
     };
     const char *loaded = "Command1 Command3 Check1 Option1 Option2 Option3 Option4";
     const char *created = "Command1 Command3 Command2 Command4 Command5 Check1 Option1 Option2 Option3 Option4";
@@ -95,6 +103,12 @@ void TestForm1Bindings::stateAfterSteps_data()
         "0", 0, 0);
     row("none-selected", "load select-all select-all", loaded, "Option2 Option4", "3", "0", 0, 0);
     row("load-after-select-all", "load select-all load", loaded, "Option2 Option4", "3", "0", -1, 0);
+    // A cancelled load unticks and disables select-all; the rest stays.
+    row("select-all-then-cancelled", "load select-all cancel", "Command1 Command3 Option3 Option4", "Option2 Option4",
+        "3", "0", 0, 0);
+    row("during-load", "start-load", "Command1 Option1 Option2 Option3 Option4", "Option2 Option4", "0", "0", -1, 0);
+    row("during-save", "load tick create start-save",
+        "Command1 Command3 Command4 Command5 Check1 Option1 Option2 Option3 Option4", "Option2 Option4", "3", "2", -1, 0);
     row("created", "load tick create", created, "Option2 Option4", "3", "2", -1, 0);
     row("switched", "load tick create ansi", created, "Option1 Option4", "3", "2", 0, 0);
     row("saved", "load tick create save", created, "Option2 Option4", "3", "2", -1, 1);
@@ -114,6 +128,7 @@ void TestForm1Bindings::stateAfterSteps()
     QFETCH(QString, chosen);
     QFETCH(int, currentRow);
     QFETCH(int, messages);
+    QFETCH(bool, busy);
     WindowDriver driver;
     driver.window().show();
     QVERIFY(QTest::qWaitForWindowExposed(&driver.window()));
@@ -129,8 +144,11 @@ void TestForm1Bindings::stateAfterSteps()
     QCOMPARE(driver.labelText("Label2"), channels);
     QCOMPARE(driver.labelText("Label4"), chosen);
     QCOMPARE(driver.control<QAbstractItemView>("List1")->currentIndex().row(), currentRow);
+    QCOMPARE(driver.control("Label6")->isVisible(), busy);
+    driver.waitForEnd();
     QVERIFY(!driver.control("Label6")->isVisible());
-    QCOMPARE(driver.takeMessages().size(), messages);
+    if (!busy)
+        QCOMPARE(driver.takeMessages().size(), messages);
 }
 
 // The click hands the focus to the background. While the operation runs the

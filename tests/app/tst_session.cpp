@@ -2,13 +2,11 @@
 #include "common/SessionDriver.h"
 #include "common/TestSupport.h"
 
-#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
 using testsupport::crlfLines;
 using Kind = WorkingFiles::Kind;
-using Operation = PlaylistSession::Operation;
 
 namespace {
 
@@ -25,8 +23,6 @@ class TestSession : public QObject
 private Q_SLOTS:
     void wholeWay();
     void stateAlongTheWay();
-    void oneOperationAtATime();
-    void shutDownStopsAndCleansUp();
     void twoSessionsShareATemporaryFolder();
 };
 
@@ -77,42 +73,6 @@ void TestSession::stateAlongTheWay()
     d.create();
     d.save();
     QCOMPARE(d.takeMessages(), (QStringList{messages::loadPlaylistFirst(), messages::loadPlaylistFirst()}));
-}
-
-void TestSession::oneOperationAtATime()
-{
-    SessionDriver d;
-    d.load(d.writeFile(QStringLiteral("list.m3u"), playlist));
-    QSignalSpy finished(&d.session(), &PlaylistSession::finished);
-    d.session().selectAll();
-    QVERIFY(d.session().isBusy());
-    // Nothing else begins while it runs.
-    QVERIFY(!d.session().prepareLoad());
-    d.session().createNewList();
-    d.session().setInputMode(InputMode::Ansi);
-    d.session().save();
-    QVERIFY(finished.wait());
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().value<Operation>(), Operation::SelectAll);
-    QCOMPARE(d.session().inputMode(), InputMode::Utf8);
-    QVERIFY(d.newItems().isEmpty());
-}
-
-void TestSession::shutDownStopsAndCleansUp()
-{
-    SessionDriver d;
-    QByteArray big = "#EXTM3U\n";
-    for (int i = 0; i < 200000; ++i)
-        big += "#EXTINF:-1,Channel " + QByteArray::number(i) + "\nhttp://u/" + QByteArray::number(i) + "\n";
-    const QString path = d.writeFile(QStringLiteral("big.m3u"), big);
-    // Taken before the load: the working files are the load's alone while it runs.
-    const QString folder = d.session().workingFiles().folder();
-    QVERIFY(d.session().prepareLoad());
-    d.session().load(path);
-    d.session().shutDown();
-    QVERIFY(!d.session().isBusy());
-    QVERIFY(!QFileInfo::exists(folder));
-    QVERIFY(d.takeMessages().isEmpty());
 }
 
 // Two running copies with the same temporary folder never touch each other's
