@@ -11,7 +11,6 @@ class TestNewList : public QObject
 private Q_SLOTS:
     void ticksBecomeTheNewList_data();
     void ticksBecomeTheNewList();
-    void countsUp();
     void ticksAsAtTheClick();
     void pressingAgainRebuilds();
     void missingRawCopy();
@@ -64,32 +63,6 @@ void TestNewList::ticksBecomeTheNewList()
 }
 
 // The counter follows the walk, not only its end.
-void TestNewList::countsUp()
-{
-    SessionDriver d;
-    PlaylistSession &s = d.session();
-    QByteArray input;
-    for (int i = 0; i < 2000; ++i)
-        input += "#EXTINF:-1,C" + QByteArray::number(i) + "\nhttp://x\n";
-    d.load(d.writeFile(QStringLiteral("a.m3u"), input));
-    for (int i = 0; i < 2000; i += 2)
-        s.sourceList().setTicked(i, true);
-    s.setProgressIntervalForTesting(0);
-    QSignalSpy counted(&s, &PlaylistSession::newCountChanged);
-    QSignalSpy inserted(&s.newList(), &QAbstractItemModel::rowsInserted);
-    d.create();
-    QCOMPARE(s.newList().count(), 1000);
-    QCOMPARE(s.newCount(), 1000);
-    QVERIFY(counted.size() > 2);
-    QCOMPARE(counted.first().first().toInt(), 0);
-    QCOMPARE(counted.last().first().toInt(), 1000);
-    for (qsizetype i = 1; i < counted.size(); ++i)
-        QVERIFY(counted.at(i).first().toInt() > counted.at(i - 1).first().toInt());
-    QVERIFY(inserted.size() > 1);
-}
-
-// The walk runs elsewhere: it takes the ticks as they were at the click,
-// not as they change while it runs.
 void TestNewList::ticksAsAtTheClick()
 {
     SessionDriver d;
