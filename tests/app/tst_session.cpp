@@ -2,7 +2,11 @@
 #include "common/SessionDriver.h"
 #include "common/TestSupport.h"
 
-#include <QSignalSpy>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 using testsupport::crlfLines;
@@ -23,7 +27,8 @@ class TestSession : public QObject
 private Q_SLOTS:
     void wholeWay();
     void stateAlongTheWay();
-    void twoSessionsShareATemporaryFolder();
+    void twoCopiesAtOnce_data();
+    void twoCopiesAtOnce();
 };
 
 // Load, switch there and back, select all, untick one, create, move, save.
@@ -75,23 +80,55 @@ void TestSession::stateAlongTheWay()
     QCOMPARE(d.takeMessages(), (QStringList{messages::loadPlaylistFirst(), messages::loadPlaylistFirst()}));
 }
 
-// Two running copies with the same temporary folder never touch each other's
-// working files.
-void TestSession::twoSessionsShareATemporaryFolder()
+void TestSession::twoCopiesAtOnce_data()
 {
-    SessionDriver a;
-    PlaylistSession b(a.programFolder() + QStringLiteral("/b"), a.tempFolder());
-    QVERIFY(QDir().mkpath(b.programFolder()));
-    a.load(a.writeFile(QStringLiteral("x.m3u"), "#EXTINF:-1,X\nhttp://x\n"));
-    QSignalSpy bDone(&b, &PlaylistSession::finished);
-    QVERIFY(b.prepareLoad());
-    b.load(a.writeFile(QStringLiteral("y.m3u"), "#EXTINF:-1,Y\nhttp://y\n"));
-    QVERIFY(bDone.wait());
-    a.tick({0});
-    a.create();
-    a.save();
-    QCOMPARE(a.readFile(QStringLiteral("Kelvaro.m3u")), crlfLines({"#EXTINF:-1,X", "#EXTINF:-1,X", "http://x"}));
-    QCOMPARE(b.sourceList().texts(), QStringList{"Y"});
+    QTest::addColumn<bool>("privateFolder");
+    QTest::addRow("same-Temp") << false;
+    QTest::addRow("default-private-folder") << true;
+}
+
+// Two running copies that share a temporary folder (the same Temp, or the
+// same private folder without it): each loads, creates and saves its own
+// playlist, as they go in turns.
+void TestSession::twoCopiesAtOnce()
+{
+    QFETCH(bool, privateFolder);
+    QTemporaryDir temp;
+    QTemporaryDir runtime;
+    const QByteArray oldTemp = qgetenv("Temp");
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("Temp", oldTemp);
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    });
+    qputenv("Temp", privateFolder ? QByteArray() : QFile::encodeName(temp.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+
+    QTemporaryDir programs;
+    std::unique_ptr<PlaylistSession> copies[2];
+    const QByteArray names[2] = {"X", "Y"};
+    for (int c = 0; c < 2; ++c) {
+        const QString folder = programs.filePath(QString::number(c));
+        QVERIFY(QDir().mkpath(folder));
+        copies[c] = std::make_unique<PlaylistSession>(folder);
+        const QString playlist = testsupport::writeFile(folder + QStringLiteral("/list.m3u"),
+                                                        "#EXTINF:-1," + names[c] + "\nhttp://" + names[c] + "\n");
+        QVERIFY(copies[c]->prepareLoad());
+        copies[c]->load(playlist);
+        waitForEnd(*copies[c]);
+    }
+    QCOMPARE(QFileInfo(copies[0]->workingFiles().folder()).dir(), QFileInfo(copies[1]->workingFiles().folder()).dir());
+    QVERIFY(copies[0]->workingFiles().folder() != copies[1]->workingFiles().folder());
+    for (int c = 0; c < 2; ++c) {
+        copies[c]->sourceList().setTicked(0, true);
+        copies[c]->createNewList();
+        waitForEnd(*copies[c]);
+        copies[c]->save();
+        waitForEnd(*copies[c]);
+        QFile saved(copies[c]->programFolder() + QStringLiteral("/Kelvaro.m3u"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), crlfLines({"#EXTINF:-1," + names[c], "#EXTINF:-1," + names[c], "http://" + names[c]}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSession)
