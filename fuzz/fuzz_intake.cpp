@@ -1,0 +1,164 @@
+// Arbitrary bytes as a playlist through a load and an encoding switch: the
+// raw copy, then the normalised copy in one input mode and again in the
+// other with the same normaliser, each listed as it is written and read back.
+// The checks are what the create walk, the lists and the writer take for
+// granted about the working copies.
+//
+// Input: a flags byte (bit 0: ANSI first; bits 1-4: a line reader's block
+// size less one), two bytes of the cut (big-endian, modulo the length + 1),
+// then the playlist.
+#include "FuzzCheck.h"
+
+#include "channels/ChannelWalk.h"
+#include "encoding/Ansi.h"
+#include "encoding/Utf8.h"
+#include "intake/LineReader.h"
+#include "intake/Normaliser.h"
+#include "intake/Passes.h"
+#include "intake/RawCopier.h"
+#include "intake/TimeSlice.h"
+
+#include <QBuffer>
+
+#include <limits>
+
+namespace {
+
+QByteArrayList readLines(QByteArray bytes, qsizetype blockSize)
+{
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    LineReader reader(device, blockSize);
+    QByteArrayList lines;
+    QByteArrayView line;
+    while (reader.next(line))
+        lines.append(line.toByteArray());
+    FUZZ_CHECK(!reader.failed());
+    return lines;
+}
+
+// Every line ends with CR LF and holds no other CR or LF; and the lines
+// read back in small blocks are these, whatever the block size.
+void checkLines(const QByteArray &copy, qsizetype blockSize)
+{
+    QByteArrayList lines;
+    for (qsizetype start = 0; start < copy.size();) {
+        const qsizetype lf = copy.indexOf('\n', start);
+        FUZZ_CHECK(lf > start && copy[lf - 1] == '\r');
+        lines.append(copy.sliced(start, lf - 1 - start));
+        FUZZ_CHECK(!lines.last().contains('\r'));
+        start = lf + 1;
+    }
+    FUZZ_CHECK(readLines(copy, blockSize) == lines);
+}
+
+QByteArray copyRaw(const QByteArray &playlist)
+{
+    QByteArray input = playlist;
+    QBuffer in(&input);
+    in.open(QIODevice::ReadOnly);
+    QByteArray raw;
+    QBuffer out(&raw);
+    out.open(QIODevice::WriteOnly);
+    TimeSlice slice;
+    FUZZ_CHECK(passes::copyRaw(in, out, slice).ok());
+    return raw;
+}
+
+void checkRawCopy(const QByteArray &playlist, const QByteArray &raw, qsizetype cut, qsizetype blockSize)
+{
+    RawCopier copier;
+    QByteArray pieces;
+    copier.feed(QByteArrayView(playlist).first(cut), pieces);
+    copier.feed(QByteArrayView(playlist).sliced(cut), pieces);
+    copier.finish(pieces);
+    FUZZ_CHECK(pieces == raw);
+
+    checkLines(raw, blockSize);
+    FUZZ_CHECK(!raw.contains('#') && !raw.contains('[') && !raw.contains(']'));
+    // No byte lost or made up: the input less "#" and CR, brackets turned,
+    // a last line without LF ended.
+    QByteArray kept;
+    for (const char c : playlist) {
+        if (c != '#' && c != '\r')
+            kept.append(c == '[' ? '(' : c == ']' ? ')' : c);
+    }
+    if (!kept.isEmpty() && !kept.endsWith('\n'))
+        kept.append('\n');
+    FUZZ_CHECK(QByteArray(raw).replace("\r\n", "\n") == kept);
+}
+
+int walkEntries(QByteArray raw, InputMode mode)
+{
+    QBuffer device(&raw);
+    device.open(QIODevice::ReadOnly);
+    TimeSlice slice;
+    int count = 0;
+    FUZZ_CHECK(channelWalk::forEachEntry(device, mode, std::numeric_limits<int>::max(), slice, [&](int i) {
+                   FUZZ_CHECK(i == count);
+                   ++count;
+               }).ok());
+    return count;
+}
+
+void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize)
+{
+    QByteArray input = raw;
+    QBuffer in(&input);
+    in.open(QIODevice::ReadOnly);
+    QByteArray normalised;
+    QBuffer out(&normalised);
+    out.open(QIODevice::WriteOnly);
+    TimeSlice slice;
+    QByteArrayList fused;
+    FUZZ_CHECK(passes::normalise(in, out, normaliser, mode, slice, [&](QByteArrayView name) {
+                   fused.append(name.toByteArray());
+               }).ok());
+
+    checkLines(normalised, blockSize);
+    FUZZ_CHECK(normalised.count('\n') == raw.count('\n'));
+    if (mode == InputMode::Utf8)
+        FUZZ_CHECK(!normalised.contains('\0') && utf8::isValid(normalised));
+
+    out.close();
+    out.open(QIODevice::ReadOnly);
+    QByteArrayList names;
+    FUZZ_CHECK(passes::readChannelNames(out, mode, slice, [&](QByteArrayView name) {
+                   if (mode == InputMode::Utf8)
+                       FUZZ_CHECK(utf8::isValid(name));
+                   names.append(name.toByteArray());
+               }).ok());
+    FUZZ_CHECK(names == fused);
+    FUZZ_CHECK(walkEntries(raw, mode) == names.size());
+
+    // The name the next pass compares with is the last one listed, less its
+    // markers.
+    if (!names.isEmpty()) {
+        const QString last = normaliser.lastChannelName();
+        const QByteArray lastBytes = mode == InputMode::Utf8 ? utf8::fromUtf16(last) : ansi::fromUtf16(last);
+        FUZZ_CHECK(names.last().startsWith(lastBytes));
+        for (const char c : names.last().sliced(lastBytes.size()))
+            FUZZ_CHECK(c == '\x01');
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 3)
+        return 0;
+    const bool ansiFirst = data[0] & 1;
+    const qsizetype blockSize = ((data[0] >> 1) & 15) + 1;
+    const QByteArray playlist(reinterpret_cast<const char *>(data) + 3, qsizetype(size) - 3);
+    const qsizetype cut = ((data[1] << 8) | data[2]) % (playlist.size() + 1);
+
+    const QByteArray raw = copyRaw(playlist);
+    checkRawCopy(playlist, raw, cut, blockSize);
+
+    Normaliser normaliser;
+    const InputMode first = ansiFirst ? InputMode::Ansi : InputMode::Utf8;
+    checkPass(raw, normaliser, first, blockSize);
+    checkPass(raw, normaliser, ansiFirst ? InputMode::Utf8 : InputMode::Ansi, blockSize);
+    return 0;
+}
