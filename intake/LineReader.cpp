@@ -2,12 +2,20 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
+
+qsizetype readBlockSize(const QIODevice &device, qsizetype largest)
+{
+    if (device.isSequential())
+        return largest;
+    return std::clamp<qint64>(device.size() - device.pos() + 1, 1, largest);
+}
 
 LineReader::LineReader(QIODevice &device, qsizetype blockSize)
     : m_device(device)
-    , m_capacity(blockSize)
-    , m_buffer(new char[size_t(blockSize)])
+    , m_capacity(readBlockSize(device, blockSize))
+    , m_buffer(new char[size_t(m_capacity)])
 {
 }
 

@@ -6,6 +6,10 @@
 
 class QIODevice;
 
+// The block to read the rest of the device in: `largest`, or less for a small
+// file (its size and one byte, to see the end).
+[[nodiscard]] qsizetype readBlockSize(const QIODevice &device, qsizetype largest);
+
 // Reads a working file line by line in large blocks. A line ends at LF; a CR
 // before the LF is not part of it. A last line without LF is returned too.
 class LineReader

@@ -22,10 +22,11 @@ constexpr qsizetype blockSize = 1 << 20;
 class BlockWriter
 {
 public:
-    explicit BlockWriter(QIODevice &device)
+    // The input's size bounds the block's usual size.
+    BlockWriter(QIODevice &device, const QIODevice &input)
         : m_device(device)
     {
-        m_block.reserve(2 * blockSize);
+        m_block.reserve(2 * readBlockSize(input, blockSize));
     }
 
     QByteArray &block() { return m_block; }
@@ -58,11 +59,11 @@ private:
 
 Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, TimeSlice &slice)
 {
-    BlockWriter out(rawCopy);
+    BlockWriter out(rawCopy, playlist);
     RawCopier copier;
-    QByteArray block(blockSize, Qt::Uninitialized);
+    QByteArray block(readBlockSize(playlist, blockSize), Qt::Uninitialized);
     for (;;) {
-        const qint64 got = playlist.read(block.data(), blockSize);
+        const qint64 got = playlist.read(block.data(), block.size());
         if (got < 0)
             return FileFailure::of(Action::Read, playlist);
         if (got == 0)
@@ -80,7 +81,7 @@ Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, TimeSlice &slice)
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
                    TimeSlice &slice, const NameSink &onName)
 {
-    BlockWriter out(normalisedCopy);
+    BlockWriter out(normalisedCopy, rawCopy);
     normaliser.beginPass(mode);
     LineReader reader(rawCopy);
     QByteArrayView line;
