@@ -90,7 +90,6 @@ SuffixIndex::Suffix::Suffix(QByteArrayView bytes)
 
 SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, InputMode mode, TimeSlice &slice)
     : m_texts(texts)
-    , m_dropped(dropped)
     , m_utf8(mode == InputMode::Utf8)
 {
     m_items.reserve(texts.size());

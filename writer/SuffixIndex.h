@@ -94,7 +94,6 @@ private:
     [[nodiscard]] size_t rangeEnd(const Suffix &suffix, size_t position) const;
 
     std::span<const QByteArrayView> m_texts;
-    int m_dropped;
     bool m_complete = false;
     bool m_utf8;
     BigVector<Item> m_items;
