@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 #include "app/SingleWindow.h"
 #include "app/Twips.h"
+#include "common/MouseMover.h"
 #include "common/UrlRecorder.h"
 #include "common/Windows.h"
 
@@ -13,22 +14,6 @@
 #include <QTest>
 
 #include <memory>
-
-// Sees every mouse move the application delivers: some window systems hand
-// a move over later, and a test waits for it before the next one.
-class MoveWatcher : public QObject
-{
-public:
-    QPointer<QObject> lastReceiver;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::MouseMove)
-            lastReceiver = watched;
-        return false;
-    }
-};
 
 namespace {
 
@@ -83,18 +68,15 @@ private Q_SLOTS:
 
 private:
     [[nodiscard]] QPointer<Form2> openForm();
-    [[nodiscard]] bool moveOnto(QWidget *control, QPoint spot);
-    [[nodiscard]] bool moveTo(QWidget *control, QPoint spot);
-
     UrlRecorder m_browser;
-    MoveWatcher m_moves;
+    std::unique_ptr<testsupport::MouseMover> m_mouse;
     std::unique_ptr<QWidget> m_main;
 };
 
 void TestForm2::init()
 {
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
-    qApp->installEventFilter(&m_moves);
+    m_mouse = std::make_unique<testsupport::MouseMover>();
     m_main = std::make_unique<QWidget>();
     m_main->setGeometry(200, 150, 723, 389);
 }
@@ -103,7 +85,7 @@ void TestForm2::cleanup()
 {
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     m_browser.urls.clear();
-    qApp->removeEventFilter(&m_moves);
+    m_mouse.reset();
     for (QWidget *window : QApplication::topLevelWidgets()) {
         if (qobject_cast<Form2 *>(window))
             delete window;
@@ -118,23 +100,6 @@ QPointer<Form2> TestForm2::openForm()
     if (!QTest::qWaitForWindowExposed(form))
         return nullptr;
     return form;
-}
-
-// The mouse moves through the window system, so that the window finds the
-// control under the spot; a move to where the mouse already is would not be
-// delivered, so then it first steps aside within the control.
-bool TestForm2::moveOnto(QWidget *control, QPoint spot)
-{
-    if (QCursor::pos() == control->mapToGlobal(spot) && !moveTo(control, spot + QPoint(1, 0)))
-        return false;
-    return moveTo(control, spot);
-}
-
-bool TestForm2::moveTo(QWidget *control, QPoint spot)
-{
-    m_moves.lastReceiver = nullptr;
-    QTest::mouseMove(control, spot);
-    return QTest::qWaitFor([&] { return m_moves.lastReceiver == control; });
 }
 
 void TestForm2::window()
@@ -313,7 +278,7 @@ void TestForm2::hover()
         QVERIFY(control);
         const QPoint spot = spotOf(control);
         QVERIFY2(control->rect().contains(spot) && !control->childAt(spot), "the spot must show the control itself");
-        QVERIFY2(moveOnto(control, spot), qPrintable(name));
+        QVERIFY2(m_mouse->moveOnto(control, spot), qPrintable(name));
     }
 
     QFETCH(bool, label5);
@@ -329,7 +294,7 @@ void TestForm2::reopenedWindowStartsPlain()
     QPointer<Form2> form = openForm();
     QVERIFY(form);
     auto label5 = form->findChild<QLabel *>(QStringLiteral("Label5"));
-    QVERIFY(moveOnto(label5, label5->rect().center()));
+    QVERIFY(m_mouse->moveOnto(label5, label5->rect().center()));
     QVERIFY(label5->font().underline());
 
     form->hide();

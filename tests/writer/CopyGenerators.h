@@ -13,15 +13,35 @@
 // Generators of normalised copies and of new lists for the differential tests.
 namespace writertest {
 
+// The random choices both generators make, from a seed, so a failure repeats.
+class RandomChoices
+{
+protected:
+    explicit RandomChoices(quint32 seed)
+        : m_rng(seed)
+    {
+    }
+
+    bool chance(int percent) { return int(m_rng.bounded(100)) < percent; }
+
+    template<typename T>
+    T pick(const QList<T> &list)
+    {
+        return list[qsizetype(m_rng.bounded(quint32(list.size())))];
+    }
+
+    QRandomGenerator m_rng;
+};
+
 // Random normalised copies made of the shapes the writer meets, and of the
 // odd ones: shared name suffixes, wildcards and markers in names, group and
 // option lines, broken group attributes, header lines where entries stand,
 // zero bytes and broken UTF-8.
-class CopyGenerator
+class CopyGenerator : RandomChoices
 {
 public:
     explicit CopyGenerator(quint32 seed)
-        : m_rng(seed)
+        : RandomChoices(seed)
     {
     }
 
@@ -55,14 +75,6 @@ public:
     }
 
 private:
-    bool chance(int percent) { return int(m_rng.bounded(100)) < percent; }
-
-    template<typename T>
-    T pick(const QList<T> &list)
-    {
-        return list[qsizetype(m_rng.bounded(quint32(list.size())))];
-    }
-
     QByteArray name()
     {
         static const QList<QByteArray> pieces = {
@@ -150,8 +162,6 @@ private:
         return ansi::fromUtf16(QString::fromUtf8(utf8Line));
     }
 
-    QRandomGenerator m_rng;
-
     QString mutate(QString item)
     {
         switch (m_rng.bounded(8)) {
@@ -176,11 +186,11 @@ private:
 // and over more than 255 bytes, equal texts, names only their own entry ends
 // with next to names other entries end with too, and the searches behind
 // items with "?", gap by gap and, where the gaps are too varied, the others.
-class LargeCopyGenerator
+class LargeCopyGenerator : RandomChoices
 {
 public:
     explicit LargeCopyGenerator(quint32 seed)
-        : m_rng(seed)
+        : RandomChoices(seed)
     {
     }
 
@@ -244,14 +254,6 @@ public:
     }
 
 private:
-    bool chance(int percent) { return int(m_rng.bounded(100)) < percent; }
-
-    template<typename T>
-    T pick(const QList<T> &list)
-    {
-        return list[qsizetype(m_rng.bounded(quint32(list.size())))];
-    }
-
     static const QStringList &endings()
     {
         static const QStringList list = {
@@ -304,8 +306,6 @@ private:
         }
         }
     }
-
-    QRandomGenerator m_rng;
 };
 
 } // namespace writertest
