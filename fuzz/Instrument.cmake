@@ -3,7 +3,7 @@
 # coverage and with the sanitizers below, and KELVARO_HAS_LIBFUZZER is set for
 # fuzz/.
 set(KELVARO_FUZZ_SANITIZERS "address,undefined" CACHE STRING
-    "Sanitizers of the fuzz build; \"undefined\" alone runs many times faster where the passes allocate large blocks")
+    "Sanitizers of the fuzz build; \"undefined\" alone runs faster, for long runs")
 include(CheckCXXSourceCompiles)
 set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
 set(CMAKE_REQUIRED_LINK_OPTIONS -fsanitize=fuzzer)
