@@ -286,7 +286,7 @@ int runSize(const QString &playlist, bool ansi, int runs, const QStringList &wan
         const Figures &f = figures.at(op);
         std::printf("%s %.3f %.1f %.1f\n", qPrintable(op), f.medianMs, f.peakMiB, f.longestGapMs);
     }
-    std::printf("channels %d 0 0\n", bench.channels());
+    std::printf("channels %d\n", bench.channels());
     for (const QString &m : bench.messages())
         if (!m.startsWith(QStringLiteral("Плейлист создан")))
             std::fprintf(stderr, "message: %s\n", qPrintable(m));
@@ -346,6 +346,12 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::printf("usage: bench_window [--data DIR] [--sizes 10000,100000,1000000] [--runs N] [--ansi] [--suffix S]\n"
+                    "                    [--ops %s]\n",
+                    qPrintable(operations.join(u',')));
+        return 0;
+    }
     const auto option = [&](const char *name, const QString &fallback) {
         const qsizetype i = args.indexOf(QLatin1String(name));
         return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : fallback;
@@ -378,6 +384,8 @@ int main(int argc, char *argv[])
         std::printf("%s%s:\n", qPrintable(QFileInfo(playlist).fileName()), ansi ? " (ANSI)" : "");
         for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
             const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() == 2)
+                std::printf("  %s listed\n", line.constData());
             if (parts.size() != 4)
                 continue;
             std::printf("  %-10s %10.3f ms  peak %6.1f MiB  longest gap %6.1f ms\n", parts[0].constData(),
