@@ -1,0 +1,137 @@
+// A save cut off at any moment (the process killed) leaves the previous
+// playlist: the output is the old one or the whole new one, the backup is
+// the one before or the old output, and nothing else is left in the folder.
+// The save runs in a child process, this program started again.
+#include "intake/TimeSlice.h"
+#include "intake/WorkingFiles.h"
+#include "writer/PlaylistSave.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char childFolder[] = "KELVARO_SAVE_CHILD_FOLDER";
+const QByteArray oldOutput = "old output\r\n";
+const QByteArray oldBackup = "old backup\r\n";
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Saves every other channel of a copy of some megabytes into the folder.
+Result<> saveLargeList(const QString &folder, const QString &temporaryRoot)
+{
+    QByteArray copy = "#EXTM3U\r\n";
+    QByteArrayList names;
+    for (int i = 0; i < 200000; ++i) {
+        const QByteArray name = "Channel " + QByteArray::number(i) + " HD";
+        copy += "#EXTINF:-1," + name + "\r\nhttp://example.invalid/" + QByteArray::number(i) + "\r\n";
+        if (i % 2 == 0)
+            names.append(name);
+    }
+    WorkingFiles files(temporaryRoot);
+    QFile out(files.path(WorkingFiles::Kind::Normalised));
+    if (!out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size() || !out.flush())
+        return FileFailure{FileFailure::Action::Write, out.fileName(), out.errorString()};
+    const std::vector<QByteArrayView> items(names.begin(), names.end());
+    TimeSlice slice;
+    std::printf("saving\n");
+    std::fflush(stdout);
+    return savePlaylist(folder, QStringLiteral("m3u"), files, items, InputMode::Utf8, slice);
+}
+
+} // namespace
+
+class TestInterruptedSave : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void killedSaveLosesNothing_data();
+    void killedSaveLosesNothing();
+
+private:
+    QTemporaryDir m_root;
+    QByteArray m_newOutput;
+};
+
+void TestInterruptedSave::initTestCase()
+{
+    const QString folder = m_root.filePath(QStringLiteral("whole"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(saveLargeList(folder, m_root.path()));
+    m_newOutput = readFile(playlistOutputPath(folder, QStringLiteral("m3u")));
+    QVERIFY(m_newOutput.endsWith("http://example.invalid/199998\r\n"));
+}
+
+void TestInterruptedSave::killedSaveLosesNothing_data()
+{
+    QTest::addColumn<int>("delayMs");
+    for (const int delay : {0, 5, 15, 30, 50, 80, 120, 200})
+        QTest::addRow("after-%d-ms", delay) << delay;
+    QTest::addRow("not-killed") << -1;
+}
+
+void TestInterruptedSave::killedSaveLosesNothing()
+{
+    QFETCH(int, delayMs);
+
+    const QString folder = m_root.filePath(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(folder));
+    const QString output = playlistOutputPath(folder, QStringLiteral("m3u"));
+    const QString backup = playlistBackupPath(folder, QStringLiteral("m3u"));
+    for (const auto &[path, bytes] : {std::pair{output, oldOutput}, std::pair{backup, oldBackup}}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(childFolder), folder);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {m_root.path()});
+    QVERIFY(child.waitForStarted());
+    QVERIFY(QTest::qWaitFor([&] { return child.canReadLine() || child.waitForReadyRead(50); }, 20000));
+    QCOMPARE(child.readLine(), QByteArray("saving\n"));
+    if (delayMs >= 0) {
+        QTest::qSleep(delayMs);
+        child.kill();
+    }
+    QVERIFY(child.waitForFinished(20000));
+    if (delayMs < 0)
+        QCOMPARE(child.exitCode(), 0);
+
+    const QByteArray nowOutput = readFile(output);
+    const QByteArray nowBackup = readFile(backup);
+    if (nowOutput == m_newOutput) {
+        QCOMPARE(nowBackup, oldOutput);
+    } else {
+        QVERIFY(delayMs >= 0);
+        QCOMPARE(nowOutput, oldOutput);
+        // Cut off after the old output became the backup too, or before.
+        QVERIFY2(nowBackup == oldBackup || nowBackup == oldOutput, nowBackup.left(40).constData());
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList({QStringLiteral("Kelvaro.m3u"), QStringLiteral("Playlist_OLD.m3u")}));
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (const QString folder = qEnvironmentVariable(childFolder); !folder.isEmpty())
+        return saveLargeList(folder, app.arguments().value(1)) ? 0 : 1;
+    TestInterruptedSave test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_interruptedsave.moc"
