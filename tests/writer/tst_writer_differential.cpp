@@ -184,7 +184,9 @@ void TestWriterDifferential::realPlaylists()
     QFETCH(bool, toWindows1251);
     QFETCH(int, itemCount);
 
-    QFile f(testsupport::playlistPath(file));
+    const QString path = testsupport::playlistPath(file);
+    KELVARO_REQUIRE_FILE(path);
+    QFile f(path);
     QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.errorString()));
     QByteArray playlist = f.readAll();
     if (toWindows1251)
