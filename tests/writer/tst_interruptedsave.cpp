@@ -33,7 +33,7 @@ Result<> saveLargeList(const QString &folder, const QString &temporaryRoot)
 {
     QByteArray copy = "#EXTM3U\r\n";
     QByteArrayList names;
-    for (int i = 0; i < 200000; ++i) {
+    for (int i = 0; i < 100000; ++i) {
         const QByteArray name = "Channel " + QByteArray::number(i) + " HD";
         copy += "#EXTINF:-1," + name + "\r\nhttp://example.invalid/" + QByteArray::number(i) + "\r\n";
         if (i % 2 == 0)
@@ -71,13 +71,13 @@ void TestInterruptedSave::initTestCase()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(saveLargeList(folder, m_root.path()));
     m_newOutput = readFile(playlistOutputPath(folder, QStringLiteral("m3u")));
-    QVERIFY(m_newOutput.endsWith("http://example.invalid/199998\r\n"));
+    QVERIFY(m_newOutput.endsWith("http://example.invalid/99998\r\n"));
 }
 
 void TestInterruptedSave::killedSaveLosesNothing_data()
 {
     QTest::addColumn<int>("delayMs");
-    for (const int delay : {0, 5, 15, 30, 50, 80, 120, 200})
+    for (const int delay : {0, 10, 25, 50, 100, 200})
         QTest::addRow("after-%d-ms", delay) << delay;
     QTest::addRow("not-killed") << -1;
 }
