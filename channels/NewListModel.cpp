@@ -26,15 +26,6 @@ Qt::ItemFlags NewListModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-QStringList NewListModel::texts() const
-{
-    QStringList list;
-    list.reserve(count());
-    for (int row = 0; row < count(); ++row)
-        list << text(row);
-    return list;
-}
-
 NewListModel::Items NewListModel::items() const
 {
     return {m_names, m_rows};

@@ -3,7 +3,7 @@
 #include "channels/NameChunks.h"
 
 #include <QAbstractListModel>
-#include <QStringList>
+#include <QString>
 
 #include <memory>
 #include <span>
@@ -41,7 +41,6 @@ public:
 
     [[nodiscard]] int count() const { return int(m_rows.size()); }
     [[nodiscard]] QString text(int row) const { return m_names.text(m_rows[size_t(row)]); }
-    [[nodiscard]] QStringList texts() const;
     [[nodiscard]] Items items() const;
 
     // Empties the list; the items that come next are rows of `names`.

@@ -39,15 +39,6 @@ Qt::ItemFlags SourceListModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
 }
 
-QStringList SourceListModel::texts() const
-{
-    QStringList list;
-    list.reserve(count());
-    for (int row = 0; row < count(); ++row)
-        list << text(row);
-    return list;
-}
-
 void SourceListModel::setTicked(int row, bool ticked)
 {
     if (isTicked(row) == ticked)

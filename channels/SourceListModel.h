@@ -3,7 +3,7 @@
 #include "channels/NameChunks.h"
 
 #include <QAbstractListModel>
-#include <QStringList>
+#include <QString>
 
 #include <memory>
 #include <vector>
@@ -25,7 +25,6 @@ public:
 
     [[nodiscard]] int count() const { return int(m_ticks.size()); }
     [[nodiscard]] QString text(int row) const { return m_names.text(row); }
-    [[nodiscard]] QStringList texts() const;
     [[nodiscard]] bool isTicked(int row) const { return m_ticks[size_t(row)] != 0; }
     [[nodiscard]] const std::vector<char> &ticks() const { return m_ticks; }
     [[nodiscard]] const NameChunks &names() const { return m_names; }

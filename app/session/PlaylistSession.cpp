@@ -149,10 +149,10 @@ void PlaylistSession::createNewList()
     showNewCount(0);
     m_newList.clear(m_sourceList.names());
     const InputMode mode = m_inputMode;
-    const std::vector<char> ticks = m_sourceList.ticks();
+    std::vector<char> ticks = m_sourceList.ticks(); // as they are at the click
     auto pending = std::make_shared<std::vector<qint32>>();
     run(Operation::Create,
-        [mode, raw, ticks, pending](TimeSlice &slice) {
+        [mode, raw, ticks = std::move(ticks), pending](TimeSlice &slice) {
             return channelWalk::tickedRows(*raw, mode, ticks, slice, [&](int row) { pending->push_back(row); });
         },
         [this, pending] {

@@ -12,6 +12,16 @@
 // Returns when the session's running operation, if any, has ended.
 void waitForEnd(PlaylistSession &session);
 
+// The texts a list model shows, in order.
+template<class Model>
+[[nodiscard]] QStringList textsOf(const Model &list)
+{
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row)
+        texts << list.text(row);
+    return texts;
+}
+
 // Drives a playlist session without a window: a program folder and a
 // temporary folder of its own, every operation run to its end, the messages
 // it gives recorded.
@@ -39,8 +49,8 @@ public:
     void create();
     void save();
 
-    [[nodiscard]] QStringList sourceItems() { return m_session.sourceList().texts(); }
-    [[nodiscard]] QStringList newItems() { return m_session.newList().texts(); }
+    [[nodiscard]] QStringList sourceItems() { return textsOf(m_session.sourceList()); }
+    [[nodiscard]] QStringList newItems() { return textsOf(m_session.newList()); }
     // Messages given since the last call.
     [[nodiscard]] QStringList takeMessages();
 

@@ -42,8 +42,8 @@ public:
     [[nodiscard]] T *control(const char *name) const;
     [[nodiscard]] QAbstractButton *button(const char *name) const;
     [[nodiscard]] QString labelText(const char *name) const;
-    [[nodiscard]] QStringList sourceItems() { return m_session.sourceList().texts(); }
-    [[nodiscard]] QStringList newItems() { return m_session.newList().texts(); }
+    [[nodiscard]] QStringList sourceItems() { return textsOf(m_session.sourceList()); }
+    [[nodiscard]] QStringList newItems() { return textsOf(m_session.newList()); }
 
     // Messages shown since the last call.
     [[nodiscard]] QStringList takeMessages();
