@@ -45,7 +45,6 @@ public:
     [[nodiscard]] SourceListModel &sourceList() { return m_sourceList; }
     [[nodiscard]] NewListModel &newList() { return m_newList; }
     [[nodiscard]] WorkingFiles &workingFiles() { return m_files; }
-    [[nodiscard]] const Normaliser &normaliser() const { return m_normaliser; }
     [[nodiscard]] QString programFolder() const { return m_programFolder; }
 
     // What the window shows.
