@@ -2,9 +2,14 @@
 
 #include "encoding/Utf8.h"
 
+#include <QtAlgorithms>
 #include <QtEndian>
 
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -16,41 +21,63 @@ const char *find(const char *from, const char *to, char c)
     return from < to ? static_cast<const char *>(std::memchr(from, c, size_t(to - from))) : nullptr;
 }
 
-bool at(const char *p, const char *end, QByteArrayView text)
+bool holdsAt(const char *p, const char *end, QByteArrayView text)
 {
     return end - p >= text.size() && std::memcmp(p, text.data(), size_t(text.size())) == 0;
 }
 
-// A directive at p: the header test looks at all bytes, the other two at
-// the text only. None holds CR or LF, so a match cannot run past the line.
-void directiveAt(const char *p, const char *textEnd, const char *end, LineScanner::Line &line)
+// A directive at p. None holds CR, LF or a zero byte, so a match lies
+// within the line, and within its text when p does.
+void directiveAt(const char *p, const char *end, bool inText, LineScanner::Line &line)
 {
-    if (at(p, end, "EXTM3U"))
+    if (holdsAt(p, end, "EXTM3U"))
         line.header = true;
-    else if (at(p, textEnd, "EXTINF"))
+    else if (inText && holdsAt(p, end, "EXTINF"))
         line.entry = true;
-    else if (at(p, textEnd, "EXTGRP"))
+    else if (inText && holdsAt(p, end, "EXTGRP"))
         line.group = true;
 }
 
-// Whether any of the eight bytes is below 2 (a zero byte or a marker), not
-// ASCII, or a letter the tests start with: most words of a line are none of
-// these and are passed over whole.
-bool worthALook(quint64 w)
+// The bytes a line's reading stops at: LF (perhaps its end), a zero byte or a
+// marker, any non-ASCII byte, and the letters the tests start with. Most
+// bytes of a line are none of these, and are passed over many at a time.
+bool notable(char c)
 {
-    constexpr quint64 ones = 0x0101010101010101ULL;
-    constexpr quint64 highs = 0x8080808080808080ULL;
-    const auto hasZero = [](quint64 v) { return (v - ones) & ~v & highs; };
-    return ((w - 2 * ones) & ~w & highs) | (w & highs) | hasZero(w ^ ('E' * ones)) | hasZero(w ^ ('g' * ones));
+    return c == '\n' || c == 'E' || c == 'g' || uchar(c) < 2 || uchar(c) >= 0x80;
 }
 
-// The LF of the CR LF that ends the line starting at `from`, or null.
-const char *findCrlfEnd(const char *from, const char *end)
+const char *nextNotable(const char *p, const char *end)
 {
-    const char *lf = find(from, end, '\n');
-    while (lf && (lf == from || lf[-1] != '\r'))
-        lf = find(lf + 1, end, '\n'); // a lone LF belongs to the line
-    return lf;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i e = _mm_set1_epi8('E');
+    const __m128i g = _mm_set1_epi8('g');
+    const __m128i one = _mm_set1_epi8(1);
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i letters = _mm_or_si128(_mm_cmpeq_epi8(v, e), _mm_cmpeq_epi8(v, g));
+        const __m128i low = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(_mm_min_epu8(v, one), v));
+        // The high bit of each byte: a hit, or a non-ASCII byte.
+        const uint mask = uint(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letters, low), v)));
+        if (mask)
+            return p + qCountTrailingZeroBits(mask);
+    }
+#else
+    constexpr quint64 ones = 0x0101010101010101ULL;
+    constexpr quint64 highs = 0x8080808080808080ULL;
+    // Exact for the lowest flagged byte, which is all that is used.
+    const auto zeroByte = [](quint64 v) { return (v - ones) & ~v & highs; };
+    for (; end - p >= 8; p += 8) {
+        const quint64 w = qFromLittleEndian<quint64>(p);
+        const quint64 mask = zeroByte(w ^ ('\n' * ones)) | zeroByte(w ^ ('E' * ones)) | zeroByte(w ^ ('g' * ones))
+            | ((w - 2 * ones) & ~w & highs) | (w & highs);
+        if (mask)
+            return p + qCountTrailingZeroBits(mask) / 8;
+    }
+#endif
+    while (p < end && !notable(*p))
+        ++p;
+    return p;
 }
 
 } // namespace
@@ -67,18 +94,49 @@ LineScanner::LineScanner(QByteArrayView copy, InputMode mode)
 {
 }
 
+// One pass over the line finds its end and does all the tests; past a zero
+// byte that ends the text, only the header test goes on.
 LineScanner::Line LineScanner::read(qsizetype at) const
 {
     Line line;
     const char *start = m_copy.data() + at;
-    const char *copyEnd = m_copy.data() + m_copy.size();
-    const char *lf = findCrlfEnd(start, copyEnd);
-    const char *end = lf ? lf - 1 : copyEnd;
+    const char *end = m_copy.data() + m_copy.size();
+    const char *textEnd = nullptr;
+    const char *p = start;
+    for (;; ++p) {
+        p = nextNotable(p, end);
+        if (p == end)
+            break;
+        const char c = *p;
+        if (c == '\n') {
+            if (p > start && p[-1] == '\r')
+                break;
+            continue; // a lone LF belongs to the line
+        }
+        if (c == 'E') {
+            directiveAt(p, end, !textEnd, line);
+            continue;
+        }
+        if (textEnd)
+            continue;
+        if (c == 'g') {
+            if (line.groupAttribute < 0 && p > start && p[-1] == ' ' && holdsAt(p, end, groupAttributeName))
+                line.groupAttribute = p - 1 - start;
+        } else if (c == '\x01') {
+            line.marker = true;
+        } else if (c == '\0') {
+            if (m_utf8)
+                textEnd = p;
+        } else {
+            p += nonAscii(p, end, line) - 1; // continuation bytes are never notable
+        }
+    }
     line.start = at;
-    line.next = lf ? lf + 1 - m_copy.data() : m_copy.size();
-    line.bytes = QByteArrayView(start, end - start);
-    line.endsWithCrlf = lf != nullptr;
-    scanText(line);
+    line.endsWithCrlf = p != end;
+    const char *bytesEnd = line.endsWithCrlf ? p - 1 : end;
+    line.next = line.endsWithCrlf ? p + 1 - m_copy.data() : m_copy.size();
+    line.bytes = QByteArrayView(start, bytesEnd - start);
+    line.textSize = (textEnd ? textEnd : bytesEnd) - start;
     if (line.groupAttribute >= 0) {
         const char *comma = find(start, start + line.textSize, ',');
         line.comma = comma ? comma - start : -1;
@@ -87,39 +145,6 @@ LineScanner::Line LineScanner::read(qsizetype at) const
     if (line.header)
         line.entry = line.group = false;
     return line;
-}
-
-// One pass over the line for all the tests, up to the end of the text; past
-// a zero byte that ends it, only the header test goes on.
-void LineScanner::scanText(Line &line) const
-{
-    const char *start = line.bytes.data();
-    const char *end = start + line.bytes.size();
-    const char *p = start;
-    while (p < end) {
-        if (end - p >= 8 && !worthALook(qFromUnaligned<quint64>(p))) {
-            p += 8;
-            continue;
-        }
-        const char c = *p;
-        if (c == '\0' && m_utf8)
-            break;
-        if (c == 'E') {
-            directiveAt(p, end, end, line);
-        } else if (c == 'g') {
-            if (line.groupAttribute < 0 && p > start && p[-1] == ' ' && at(p, end, groupAttributeName))
-                line.groupAttribute = p - 1 - start;
-        } else if (c == '\x01') {
-            line.marker = true;
-        } else if (uchar(c) >= 0x80) {
-            p += nonAscii(p, end, line);
-            continue;
-        }
-        ++p;
-    }
-    line.textSize = p - start;
-    for (p = find(p, end, 'E'); p; p = find(p + 1, end, 'E'))
-        directiveAt(p, start + line.textSize, end, line);
 }
 
 // Looks at the character at p; returns its length.
@@ -144,7 +169,7 @@ qsizetype LineScanner::findEntryCandidate(qsizetype from) const
         hit = find(hit, end, 'X');
         if (!hit)
             return -1;
-        if (hit - begin > from && hit[-1] == 'E' && at(hit + 1, end, "TINF"))
+        if (hit - begin > from && hit[-1] == 'E' && holdsAt(hit + 1, end, "TINF"))
             break;
     }
     // Back to the start of its line: the last CR LF before it, or `from`.

@@ -42,7 +42,6 @@ public:
     [[nodiscard]] qsizetype findEntryCandidate(qsizetype from) const;
 
 private:
-    void scanText(Line &line) const;
     [[nodiscard]] int nonAscii(const char *p, const char *end, Line &line) const;
 
     QByteArrayView m_copy;
