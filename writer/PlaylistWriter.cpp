@@ -4,17 +4,14 @@
 #include "writer/ChunkedOutput.h"
 #include "writer/EntryIndex.h"
 #include "writer/EntryTable.h"
+#include "writer/LookAhead.h"
 
-#include <algorithm>
-#include <array>
 
 namespace {
 
 // A single item can write a large part of the file; the window still gets
 // its turn every so many runs.
 constexpr int runsPerSlice = 1024;
-// Items looked up together, their reads from memory overlapping.
-constexpr size_t lookupBatch = 32;
 
 } // namespace
 
@@ -41,23 +38,19 @@ Result<> PlaylistWriter::write(qsizetype itemCount, const ItemSource &items, QIO
 
     ChunkedOutput output(out, m_chunkBytes);
     output.append(m_entries->headerForm());
-    std::array<QByteArrayView, lookupBatch> batch;
+    LookAhead ahead(*m_index, itemCount, items);
     int runs = 0;
-    for (qsizetype first = 0; first < itemCount; first += qsizetype(lookupBatch)) {
-        const size_t count = size_t(std::min(qsizetype(lookupBatch), itemCount - first));
-        for (size_t k = 0; k < count; ++k)
-            batch[k] = items(first + qsizetype(k));
-        m_index->expect(std::span(batch).first(count));
-        for (size_t k = 0; k < count; ++k) {
+    for (qsizetype b = 0; b < ahead.batchCount(); ++b) {
+        const LookAhead::Batch *batch = ahead.next(slice);
+        if (!batch)
+            return FileFailure::stopped();
+        for (size_t k = 0; k < batch->size(); ++k) {
             if (!slice.next())
                 return FileFailure::stopped();
             // A match inside the run just written neither starts a run nor
             // stretches the current one.
             qsizetype runEnd = -1;
-            const auto matching = m_index->entriesMatching(batch[k], slice);
-            if (!matching)
-                return FileFailure::stopped();
-            for (const qint32 entry : *matching) {
+            for (const qint32 entry : batch->of(k)) {
                 if (m_entries->runStart(entry) < runEnd)
                     continue;
                 runEnd = m_entries->appendRun(entry, output);
