@@ -18,7 +18,7 @@ protected:
     qint64 writeData(const char *data, qint64 size) override;
 
 private:
-    static constexpr qint64 stretch = qint64(1024) << 20;
+    static constexpr qint64 stretch = qint64(16) << 20;
 
     QFileDevice &m_file;
     qint64 m_written = 0;
