@@ -56,6 +56,8 @@ private Q_SLOTS:
     void eightEqualNames();
     void lastNameCarriesOverPasses_data();
     void lastNameCarriesOverPasses();
+    void passWritesEveryLine_data();
+    void passWritesEveryLine();
 };
 
 void TestNormaliser::lines_data()
@@ -192,6 +194,44 @@ void TestNormaliser::lastNameCarriesOverPasses()
     (void)normalise(normaliser, firstMode, first);
     const QByteArray out = normalise(normaliser, secondMode, second);
     QCOMPARE(out.left(out.indexOf("\r\n")), secondFirstLine);
+}
+
+void TestNormaliser::passWritesEveryLine_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("longLine"); // its length, 0 for none
+    QTest::addRow("less than a block") << 1000 << 0;
+    QTest::addRow("blocks and a rest") << 120000 << 0;
+    QTest::addRow("a line longer than a block") << 60000 << (5 << 20);
+}
+
+// The pass writes its output in whole blocks: the copy must be what
+// normalising line by line gives, wherever the blocks end.
+void TestNormaliser::passWritesEveryLine()
+{
+    QFETCH(int, lines);
+    QFETCH(int, longLine);
+    QByteArrayList raw;
+    for (int i = 0; i < lines; ++i) {
+        if (i % 2 == 0)
+            raw << "#EXTINF:-1 group-title=\"G\"," + QByteArray::number(i % 700) + " Канал";
+        else
+            raw << (i == lines / 2 && longLine ? QByteArray(longLine, 'u') : "http://example.org/" + QByteArray::number(i));
+    }
+    QByteArray rawCopy = crlfLines(raw);
+    Normaliser lineByLine;
+    const QByteArray expected = normalise(lineByLine, InputMode::Utf8, raw);
+
+    QBuffer in(&rawCopy);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QByteArray written;
+    QBuffer out(&written);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    Normaliser normaliser;
+    TimeSlice slice;
+    QVERIFY(passes::normalise(in, out, normaliser, InputMode::Utf8, slice, [](QByteArrayView) {}));
+    QCOMPARE(written.size(), expected.size());
+    QVERIFY(written == expected);
 }
 
 QTEST_GUILESS_MAIN(TestNormaliser)
