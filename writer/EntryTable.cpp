@@ -35,6 +35,17 @@ Cut groupCut(const Line &line)
     return {line.groupAttribute, line.comma};
 }
 
+// A line written as it stands in the copy, CR LF included, less the cut.
+void appendCopied(QByteArrayView withCrlf, Cut cut, ChunkedOutput &out)
+{
+    if (!cut.any()) {
+        out.append(withCrlf);
+    } else {
+        out.append(withCrlf.first(cut.from));
+        out.append(withCrlf.sliced(cut.to));
+    }
+}
+
 void removeMarkers(QByteArray &out, qsizetype from)
 {
     const auto begin = out.begin() + from;
@@ -89,6 +100,7 @@ public:
         // but never used costs no memory, growing costs copies.
         const size_t expected = size_t(m_t.m_copy.size() / 64) + 16;
         m_t.m_texts.reserve(expected);
+        m_t.m_entryLines.reserve(expected);
         const Line first = m_scanner.read(0);
         m_t.m_header = first.header ? headerLine.toByteArray() : QByteArray();
         if (!first.header)
@@ -119,6 +131,7 @@ private:
     // once m_side stops growing.
     void addText(const Line &entry)
     {
+        m_t.m_entryLines.push_back(knownForm(entry));
         const QByteArrayView text = entry.text();
         if (!m_utf8 || entry.wellFormed) {
             m_t.m_texts.push_back(text);
@@ -129,6 +142,20 @@ private:
         m_sideTexts.push_back({m_t.m_texts.size(), offset, m_t.m_side.size() - offset});
         m_t.m_sideStarts.emplace_back(qint32(m_t.m_texts.size()), entry.start);
         m_t.m_texts.emplace_back();
+    }
+
+    static EntryLine knownForm(const Line &entry)
+    {
+        EntryLine known;
+        const Cut cut = groupCut(entry);
+        if (!entry.clean() || entry.bytes.size() >= qsizetype(EntryLine::notCopied) || cut.to > 0xFFFF)
+            return known;
+        known.length = quint32(entry.bytes.size());
+        if (cut.any()) {
+            known.cutFrom = quint16(cut.from);
+            known.cutTo = quint16(cut.to);
+        }
+        return known;
     }
 
     void finish()
@@ -171,9 +198,17 @@ qsizetype EntryTable::runStart(qint32 entry) const
 qsizetype EntryTable::appendRun(qint32 entry, ChunkedOutput &out)
 {
     const LineScanner scanner(m_copy, m_mode);
-    const Line line = scanner.read(runStart(entry));
-    appendLine(line, out);
-    qsizetype end = line.next;
+    const qsizetype start = runStart(entry);
+    qsizetype end;
+    if (const EntryLine known = m_entryLines[size_t(entry)]; known.length != EntryLine::notCopied) {
+        end = start + qsizetype(known.length) + crlf.size();
+        const Cut cut = known.cutTo ? Cut{known.cutFrom, known.cutTo} : Cut{};
+        appendCopied(m_copy.sliced(start, end - start), cut, out);
+    } else {
+        const Line line = scanner.read(start);
+        appendLine(line, out);
+        end = line.next;
+    }
     if (end < m_copy.size()) {
         const Line next = scanner.read(end);
         appendLine(next, out);
@@ -199,13 +234,7 @@ void EntryTable::appendLine(const Line &line, ChunkedOutput &out)
     }
     const Cut cut = groupCut(line);
     if (line.clean()) {
-        const QByteArrayView withCrlf = m_copy.sliced(line.start, line.bytes.size() + crlf.size());
-        if (!cut.any()) {
-            out.append(withCrlf);
-        } else {
-            out.append(withCrlf.first(cut.from));
-            out.append(withCrlf.sliced(cut.to));
-        }
+        appendCopied(m_copy.sliced(line.start, line.bytes.size() + crlf.size()), cut, out);
         return;
     }
     m_scratch.truncate(0);
