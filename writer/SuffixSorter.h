@@ -46,6 +46,8 @@ public:
 private:
     static constexpr size_t smallBucket = 48;
     static constexpr size_t manyItems = 4096;
+    // Below this, a second thread costs more than it saves.
+    static constexpr size_t parallelFrom = size_t(1) << 16;
     static constexpr int lengthDigit = SuffixIndex::tailBytes;
 
     struct Task
@@ -64,6 +66,8 @@ private:
 
     [[nodiscard]] static int digitOf(const Item &item, int chunk, int digit);
     void setShared(size_t k, int bytes);
+    [[nodiscard]] bool sortBuckets(TimeSlice &slice);
+    [[nodiscard]] bool drain(TimeSlice &slice);
     [[nodiscard]] int firstSplittingDigit(const Task &task, std::array<size_t, 256> &counts) const;
     void moveByDigit(const Task &task, int digit, std::array<size_t, 256> next);
     void split(Task task);
