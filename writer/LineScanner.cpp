@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
 
@@ -48,7 +48,7 @@ bool notable(char c)
 
 const char *nextNotable(const char *p, const char *end)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i e = _mm_set1_epi8('E');
     const __m128i g = _mm_set1_epi8('g');
