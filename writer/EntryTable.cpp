@@ -144,18 +144,14 @@ private:
         m_t.m_texts.emplace_back();
     }
 
-    static EntryLine knownForm(const Line &entry)
+    static quint32 knownForm(const Line &entry)
     {
-        EntryLine known;
+        if (!entry.clean())
+            return ReadAgain;
         const Cut cut = groupCut(entry);
-        if (!entry.clean() || entry.bytes.size() >= qsizetype(EntryLine::notCopied) || cut.to > 0xFFFF)
-            return known;
-        known.length = quint32(entry.bytes.size());
-        if (cut.any()) {
-            known.cutFrom = quint16(cut.from);
-            known.cutTo = quint16(cut.to);
-        }
-        return known;
+        if (!cut.any())
+            return CopiedWhole;
+        return cut.to <= 0xFFFF ? quint32(cut.from) << 16 | quint32(cut.to) : ReadAgain;
     }
 
     void finish()
@@ -200,9 +196,10 @@ qsizetype EntryTable::appendRun(qint32 entry, ChunkedOutput &out)
     const LineScanner scanner(m_copy, m_mode);
     const qsizetype start = runStart(entry);
     qsizetype end;
-    if (const EntryLine known = m_entryLines[size_t(entry)]; known.length != EntryLine::notCopied) {
-        end = start + qsizetype(known.length) + crlf.size();
-        const Cut cut = known.cutTo ? Cut{known.cutFrom, known.cutTo} : Cut{};
+    if (const quint32 known = m_entryLines[size_t(entry)]; known != ReadAgain) {
+        // A clean line's text is all of it.
+        end = start + m_texts[size_t(entry)].size() + crlf.size();
+        const Cut cut = known == CopiedWhole ? Cut{} : Cut{known >> 16, known & 0xFFFF};
         appendCopied(m_copy.sliced(start, end - start), cut, out);
     } else {
         const Line line = scanner.read(start);

@@ -63,14 +63,12 @@ private:
     }
 
     // How an entry's own line is written, learnt when the table is built, so
-    // that writing its run need not read the line again: the line's length
-    // and what the group cut leaves out, for a line copied as it is.
-    struct EntryLine
-    {
-        static constexpr quint32 notCopied = 0xFFFFFFFF;
-        quint32 length = notCopied; // CR LF not counted
-        quint16 cutFrom = 0;
-        quint16 cutTo = 0; // 0: nothing is cut
+    // that writing its run need not read the line again. A line copied as it
+    // is has its text's length; one copied around its group attribute keeps
+    // where the cut starts (high half) and ends (low half, past 1).
+    enum EntryLine : quint32 {
+        ReadAgain = 0,
+        CopiedWhole = 1,
     };
 
     void appendLine(const LineScanner::Line &line, ChunkedOutput &out);
@@ -78,7 +76,7 @@ private:
     QByteArrayView m_copy;
     InputMode m_mode;
     BigVector<QByteArrayView> m_texts;
-    BigVector<EntryLine> m_entryLines; // by entry
+    BigVector<quint32> m_entryLines; // by entry
     // Where the lines of the entries whose texts had to be made well-formed
     // (and so lie in m_side) start, by entry.
     std::vector<std::pair<qint32, qsizetype>> m_sideStarts;
