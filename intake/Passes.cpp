@@ -17,9 +17,9 @@ namespace {
 using Action = FileFailure::Action;
 
 constexpr qsizetype blockSize = 1 << 20;
-// The writer maps the normalised copy. Written in whole, aligned huge pages,
-// the file can be held by the system in them, and mapping and reading it
-// then costs a fraction.
+// The writer maps the normalised copy. Written in whole, aligned blocks of a
+// huge page, the file can be held by the system in huge pages, and mapping
+// and reading it then costs a fraction.
 constexpr qsizetype mappedBlockSize = 2 << 20;
 
 // Collects output and writes it in whole blocks, the rest at the end.

@@ -17,7 +17,7 @@ class TimeSlice;
 
 // The channel entries of a normalised copy, found in one pass, with the text
 // an item must end. Lines that are not entries are passed over unread; the
-// lines of an entry's run are read only when the run is written.
+// lines after an entry in its run are read only when the run is written.
 //
 // A line is first replaced by "#EXTM3U" when its bytes hold EXTM3U. An
 // entry's text is, in UTF-8 mode, the UTF-8 decoding of its bytes up to the
@@ -63,9 +63,9 @@ private:
     }
 
     // How an entry's own line is written, learnt when the table is built, so
-    // that writing its run need not read the line again. A line copied as it
-    // is has its text's length; one copied around its group attribute keeps
-    // where the cut starts (high half) and ends (low half, past 1).
+    // that writing its run need not read the line again: read again, copied
+    // whole (its length is its text's), or copied around its group attribute,
+    // the cut's start in the high half and its end (never 0 or 1) in the low.
     enum EntryLine : quint32 {
         ReadAgain = 0,
         CopiedWhole = 1,

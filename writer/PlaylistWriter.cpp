@@ -6,7 +6,6 @@
 #include "writer/EntryTable.h"
 #include "writer/LookAhead.h"
 
-
 namespace {
 
 // A single item can write a large part of the file; the window still gets
