@@ -93,17 +93,21 @@ SuffixIndex::SuffixIndex(std::span<const QByteArrayView> texts, int dropped, Inp
     , m_utf8(mode == InputMode::Utf8)
 {
     m_items.reserve(texts.size());
-    // Most texts share their last eight bytes with some other: the eight
-    // before them are taken now, while the texts are read in order anyway.
-    BigVector<Tail> second(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) {
         const qsizetype size = shortenedSize(texts[i], dropped, m_utf8);
-        if (size >= 0) {
-            const QByteArrayView text = texts[i].first(size);
-            m_items.push_back({tailOf(text), qint32(size), qint32(i)});
-            second[i] = SuffixSorter::chunkOf(text, 1);
-        }
+        if (size >= 0)
+            m_items.push_back({tailOf(texts[i].first(size)), qint32(size), qint32(i)});
     }
+    // Most texts share their last eight bytes with some other: the eight
+    // before them are taken in one pass in text order, not item by item.
+    const auto second = [this, texts, dropped](BigVector<Tail> &chunks) {
+        chunks.resize(texts.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const qsizetype size = shortenedSize(texts[i], dropped, m_utf8);
+            if (size >= 0)
+                chunks[i] = SuffixSorter::chunkOf(texts[i].first(size), 1);
+        }
+    };
     m_complete = SuffixSorter(texts, m_items, m_shared, second).run(slice);
 }
 

@@ -70,6 +70,8 @@ bool SuffixSorter::run(TimeSlice &slice)
     } else if (m_items.size() > 1) {
         m_todo.push_back({0, m_items.size(), 0, 0});
     }
+    m_fillSecond(m_secondChunks);
+    m_second = m_secondChunks;
     if (!sortBuckets(slice))
         return false;
     // The tails must hold chunk 0 again; deeper buckets lie inside these.
@@ -93,7 +95,8 @@ bool SuffixSorter::sortBuckets(TimeSlice &slice)
 {
     if (m_items.size() < parallelFrom || m_todo.size() < 2)
         return drain(slice);
-    SuffixSorter other(m_texts, m_items, m_shared, m_second);
+    SuffixSorter other(m_texts, m_items, m_shared, {});
+    other.m_second = m_second;
     std::vector<Task> mine;
     size_t mineItems = 0;
     size_t otherItems = 0;

@@ -3,6 +3,7 @@
 #include "writer/SuffixIndex.h"
 
 #include <array>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -26,14 +27,18 @@ public:
     using Item = SuffixIndex::Item;
     using Tail = SuffixIndex::Tail;
 
-    // The items' texts are the first bytes of `texts`; `second` holds chunk 1
-    // of each, by entry.
+    // Fills in chunk 1 of each item's text, by entry.
+    using SecondChunks = std::function<void(BigVector<Tail> &)>;
+
+    // The items' texts are the first bytes of `texts`. The second chunks are
+    // asked for once the first sort has freed its copy of the items, so that
+    // the two are not held at once.
     SuffixSorter(std::span<const QByteArrayView> texts, BigVector<Item> &items, BigVector<quint8> &shared,
-                 std::span<const Tail> second)
+                 SecondChunks second)
         : m_texts(texts)
         , m_items(items)
         , m_shared(shared)
-        , m_second(second)
+        , m_fillSecond(std::move(second))
     {
     }
 
@@ -85,7 +90,9 @@ private:
     std::span<const QByteArrayView> m_texts;
     BigVector<Item> &m_items;
     BigVector<quint8> &m_shared;
-    std::span<const Tail> m_second;
+    SecondChunks m_fillSecond;
+    BigVector<Tail> m_secondChunks;
+    std::span<const Tail> m_second; // shared with a helper sorter
     BigVector<Item> m_scratch;
     std::vector<Task> m_todo;
     std::vector<Restore> m_restores;
