@@ -8,9 +8,23 @@
 #include "intake/TimeSlice.h"
 #include "writer/PlaylistSave.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 using Kind = WorkingFiles::Kind;
+
+// The save is the largest step. What earlier steps freed goes back to the
+// system before it: the C library keeps freed blocks for reuse, and after a
+// million channels they are tens of megabytes on top of the save's own.
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 } // namespace
 
@@ -195,6 +209,7 @@ void PlaylistSession::save()
     const InputMode mode = m_inputMode;
     run(Operation::Save,
         [this, items, folder, extension, mode](TimeSlice &slice) -> Result<> {
+            releaseFreedMemory();
             Result<OutputFolder> chosen = OutputFolder::choose(m_programFolder);
             if (!chosen)
                 return chosen.failure();
