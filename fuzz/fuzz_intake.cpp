@@ -52,17 +52,18 @@ void checkLines(const QByteArray &copy, qsizetype blockSize)
     FUZZ_CHECK(readLines(copy, blockSize) == lines);
 }
 
-QByteArray copyRaw(const QByteArray &playlist)
+// Runs a pass from the bytes into new ones.
+template<class Pass>
+QByteArray throughPass(QByteArray input, const Pass &pass)
 {
-    QByteArray input = playlist;
     QBuffer in(&input);
     in.open(QIODevice::ReadOnly);
-    QByteArray raw;
-    QBuffer out(&raw);
+    QByteArray output;
+    QBuffer out(&output);
     out.open(QIODevice::WriteOnly);
     TimeSlice slice;
-    FUZZ_CHECK(passes::copyRaw(in, out, slice).ok());
-    return raw;
+    FUZZ_CHECK(pass(in, out, slice).ok());
+    return output;
 }
 
 void checkRawCopy(const QByteArray &playlist, const QByteArray &raw, qsizetype cut, qsizetype blockSize)
@@ -103,27 +104,22 @@ int walkEntries(QByteArray raw, InputMode mode)
 
 void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize)
 {
-    QByteArray input = raw;
-    QBuffer in(&input);
-    in.open(QIODevice::ReadOnly);
-    QByteArray normalised;
-    QBuffer out(&normalised);
-    out.open(QIODevice::WriteOnly);
-    TimeSlice slice;
     QByteArrayList fused;
-    FUZZ_CHECK(passes::normalise(in, out, normaliser, mode, slice, [&](QByteArrayView name) {
-                   fused.append(name.toByteArray());
-               }).ok());
+    QByteArray normalised = throughPass(raw, [&](QIODevice &in, QIODevice &out, TimeSlice &slice) {
+        return passes::normalise(in, out, normaliser, mode, slice,
+                                 [&](QByteArrayView name) { fused.append(name.toByteArray()); });
+    });
 
     checkLines(normalised, blockSize);
     FUZZ_CHECK(normalised.count('\n') == raw.count('\n'));
     if (mode == InputMode::Utf8)
         FUZZ_CHECK(!normalised.contains('\0') && utf8::isValid(normalised));
 
-    out.close();
-    out.open(QIODevice::ReadOnly);
+    QBuffer copy(&normalised);
+    copy.open(QIODevice::ReadOnly);
+    TimeSlice slice;
     QByteArrayList names;
-    FUZZ_CHECK(passes::readChannelNames(out, mode, slice, [&](QByteArrayView name) {
+    FUZZ_CHECK(passes::readChannelNames(copy, mode, slice, [&](QByteArrayView name) {
                    if (mode == InputMode::Utf8)
                        FUZZ_CHECK(utf8::isValid(name));
                    names.append(name.toByteArray());
@@ -153,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray playlist(reinterpret_cast<const char *>(data) + 3, qsizetype(size) - 3);
     const qsizetype cut = ((data[1] << 8) | data[2]) % (playlist.size() + 1);
 
-    const QByteArray raw = copyRaw(playlist);
+    const QByteArray raw = throughPass(playlist, passes::copyRaw);
     checkRawCopy(playlist, raw, cut, blockSize);
 
     Normaliser normaliser;
