@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/QtTranslation.h"
+#include "app/session/FreedMemory.h"
 #include "app/session/PlaylistSession.h"
 #include "intake/WorkingFiles.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    freedMemory::keepForReuse();
     QApplication app(argc, argv);
     qtTranslation::installRussian(app);
     // Wayland matches the window to its menu entry by this name.

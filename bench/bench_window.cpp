@@ -21,6 +21,7 @@
 
 #include "app/Form1.h"
 #include "app/InfoMessage.h"
+#include "app/session/FreedMemory.h"
 #include "app/session/PlaylistSession.h"
 #include "channels/NewListView.h"
 
@@ -344,6 +345,7 @@ void printTable(const QList<int> &sizes, const QStringList &wanted, const std::m
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    freedMemory::keepForReuse(); // as the program does
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {

@@ -1,5 +1,6 @@
 #include "app/session/PlaylistSession.h"
 
+#include "app/session/FreedMemory.h"
 #include "app/session/Messages.h"
 #include "app/session/OutputFolder.h"
 #include "channels/ChannelWalk.h"
@@ -8,23 +9,11 @@
 #include "intake/TimeSlice.h"
 #include "writer/PlaylistSave.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+#include <QScopeGuard>
 
 namespace {
 
 using Kind = WorkingFiles::Kind;
-
-// The save is the largest step. What earlier steps freed goes back to the
-// system before it: the C library keeps freed blocks for reuse, and after a
-// million channels they are tens of megabytes on top of the save's own.
-void releaseFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
 
 } // namespace
 
@@ -209,7 +198,8 @@ void PlaylistSession::save()
     const InputMode mode = m_inputMode;
     run(Operation::Save,
         [this, items, folder, extension, mode](TimeSlice &slice) -> Result<> {
-            releaseFreedMemory();
+            freedMemory::releaseForSave();
+            const auto kept = qScopeGuard(freedMemory::saveEnded);
             Result<OutputFolder> chosen = OutputFolder::choose(m_programFolder);
             if (!chosen)
                 return chosen.failure();
