@@ -13,3 +13,9 @@ void NameList::append(QByteArrayView name)
     m_bytes.append(name.data(), name.size());
     m_ends.push_back(m_bytes.size());
 }
+
+void NameList::squeeze()
+{
+    m_bytes.squeeze();
+    m_ends.shrink_to_fit();
+}

@@ -31,6 +31,8 @@ public:
     [[nodiscard]] QString text(qsizetype i) const;
 
     void append(QByteArrayView name);
+    // Gives back the room kept for more names: a full list keeps only its own.
+    void squeeze();
 
 private:
     InputMode m_encoding;

@@ -232,6 +232,7 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
         [this, pending, mode, ticked] {
             if (pending->isEmpty())
                 return;
+            pending->squeeze();
             auto batch = std::make_shared<const NameList>(std::exchange(*pending, NameList(mode)));
             m_task.post([this, batch, ticked] {
                 m_sourceList.append(batch, ticked);
