@@ -81,11 +81,18 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
 Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
                            const passes::NameSink &onName)
 {
-    if (!files.exists(Kind::Normalised))
-        return FileFailure::notLoaded(files.path(Kind::Normalised));
-    if (Result<> removed = files.remove(Kind::Normalised); !removed)
-        return removed;
-    return makeNormalisedCopy(files, normaliser, mode, slice, onName);
+    auto normalised = files.rewrite(Kind::Normalised);
+    if (!normalised)
+        return normalised.failure();
+    QFile &out = **normalised;
+    auto raw = files.open(Kind::Raw);
+    if (!raw)
+        return keepIfWhole(raw.failure(), files, out, Kind::Normalised);
+    Result<> pass = passes::normalise(**raw, out, normaliser, mode, slice, onName);
+    // What is left of the old copy past the new end goes.
+    if (pass && !out.resize(out.pos()))
+        pass = FileFailure::of(FileFailure::Action::Write, out);
+    return keepIfWhole(std::move(pass), files, out, Kind::Normalised);
 }
 
 Result<> listChannels(WorkingFiles &files, InputMode mode, TimeSlice &slice, const passes::NameSink &onName)

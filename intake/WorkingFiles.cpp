@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,6 +103,29 @@ void removeCopyFolder(const QString &folder)
     for (WorkingFiles::Kind kind : {WorkingFiles::Kind::Normalised, WorkingFiles::Kind::Raw})
         QFile::remove(folder + QDir::separator() + fileName(kind));
     QDir().rmdir(folder);
+}
+
+// The regular file at the path opened for writing from its start, not cut;
+// null when it is anything else or cannot be opened so.
+std::unique_ptr<QFile> openForWritingOver(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    // No link is followed, and O_NONBLOCK keeps a FIFO from holding the open.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    auto file = std::make_unique<QFile>(path);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || !file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return file;
+#else
+    Q_UNUSED(path);
+    return nullptr;
+#endif
 }
 
 } // namespace
@@ -208,6 +232,17 @@ Result<std::unique_ptr<QFile>> WorkingFiles::create(Kind kind)
     if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return FileFailure::of(Action::Create, *file);
     return file;
+}
+
+Result<std::unique_ptr<QFile>> WorkingFiles::rewrite(Kind kind)
+{
+    if (!exists(kind))
+        return FileFailure::notLoaded(path(kind));
+    if (std::unique_ptr<QFile> file = openForWritingOver(path(kind)))
+        return file;
+    if (Result<> removed = remove(kind); !removed)
+        return removed.failure();
+    return create(kind);
 }
 
 Result<std::unique_ptr<QFile>> WorkingFiles::open(Kind kind)

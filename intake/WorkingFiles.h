@@ -55,6 +55,14 @@ public:
     // link, say) the creation fails rather than follow it.
     [[nodiscard]] Result<std::unique_ptr<QFile>> create(Kind kind);
 
+    // The file opened to be written anew. A regular file is written over from
+    // its start, so its pages and disk blocks serve again instead of being
+    // freed and taken anew (a quarter of an encoding switch with a million
+    // channels); anything else at the path is deleted and a new file created.
+    // The caller cuts the file where its writing ended. NotLoaded when there
+    // is no file.
+    [[nodiscard]] Result<std::unique_ptr<QFile>> rewrite(Kind kind);
+
     // The file opened for reading; a file that is not there means nothing is
     // loaded (FileFailure::Kind::NotLoaded).
     [[nodiscard]] Result<std::unique_ptr<QFile>> open(Kind kind);

@@ -2,6 +2,8 @@
 #include "common/SessionDriver.h"
 #include "common/TestSupport.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,6 +26,9 @@ private Q_SLOTS:
     void sameModeAgainKeepsTheNewList();
     void firstAndLastNamesEqual();
     void normalisedCopyRoundTrips();
+    void normalisedCopyAsAFreshLoadMakesIt_data();
+    void normalisedCopyAsAFreshLoadMakesIt();
+    void plantedLinkIsReplaced();
 };
 
 void TestSwitch::switchBackAndForth_data()
@@ -166,6 +171,57 @@ void TestSwitch::normalisedCopyRoundTrips()
     QCOMPARE(d.workingFile(Kind::Normalised), first);
     QCOMPARE(d.sourceItems(), items);
     QCOMPARE(d.session().channelCount(), items.size());
+}
+
+void TestSwitch::normalisedCopyAsAFreshLoadMakesIt_data()
+{
+    QTest::addColumn<InputMode>("from");
+    QTest::addColumn<InputMode>("to");
+    // Windows-1251 bytes are three bytes each as UTF-8 replacement characters.
+    QTest::addRow("shorter") << InputMode::Utf8 << InputMode::Ansi;
+    QTest::addRow("longer") << InputMode::Ansi << InputMode::Utf8;
+}
+
+// The copy is written over in place: nothing of the old one may outlive it.
+void TestSwitch::normalisedCopyAsAFreshLoadMakesIt()
+{
+    QFETCH(InputMode, from);
+    QFETCH(InputMode, to);
+    QByteArray input = "#EXTM3U\n";
+    for (int i = 0; i < 2000; ++i)
+        input += "#EXTINF:-1," + hex("cf f0 e8") + QByteArray::number(i) + "\nhttp://u/" + QByteArray::number(i) + "\n";
+    const auto loadedIn = [&](InputMode mode, SessionDriver &d) {
+        d.setInputMode(mode);
+        (void)d.takeMessages();
+        d.load(d.writeFile(QStringLiteral("a.m3u"), input));
+    };
+    SessionDriver fresh;
+    loadedIn(to, fresh);
+    SessionDriver switched;
+    loadedIn(from, switched);
+    QVERIFY(switched.workingFile(Kind::Normalised) != fresh.workingFile(Kind::Normalised));
+    switched.setInputMode(to);
+    QCOMPARE(switched.workingFile(Kind::Normalised), fresh.workingFile(Kind::Normalised));
+    QCOMPARE(switched.sourceItems(), fresh.sourceItems());
+}
+
+void TestSwitch::plantedLinkIsReplaced()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("symbolic links");
+#else
+    SessionDriver d;
+    d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,A\nu\n#EXTINF:-1,B\nu\n"));
+    const QString copy = d.workingFilePath(Kind::Normalised);
+    const QString victim = d.writeFile(QStringLiteral("victim.txt"), "precious");
+    QVERIFY(QFile::remove(copy));
+    QVERIFY(QFile::link(victim, copy));
+    d.setInputMode(InputMode::Ansi);
+    QCOMPARE(d.takeMessages(), QStringList());
+    QCOMPARE(d.readFile(QStringLiteral("victim.txt")), QByteArray("precious"));
+    QVERIFY(!QFileInfo(copy).isSymLink());
+    QCOMPARE(d.sourceItems(), (QStringList{"A", "B"}));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestSwitch)
