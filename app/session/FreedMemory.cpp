@@ -11,8 +11,7 @@ namespace freedMemory {
 namespace {
 // Blocks of this size and more are mapped on their own and go back when freed.
 constexpr int ownMapping = 32 << 20;
-// Free memory kept for the next step, and during the save (the library's
-// default then).
+// Free memory kept for the next step; during the save, the library's default.
 constexpr int keptFree = 256 << 20;
 constexpr int keptFreeWhileSaving = 128 << 10;
 } // namespace

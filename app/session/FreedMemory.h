@@ -8,7 +8,7 @@ namespace freedMemory {
 // million channels every step frees and takes again tens of megabytes, and
 // each page the system hands out anew costs a fault and zeroing: by default
 // the C library gives freed memory back as soon as a few hundred kilobytes are
-// free, and a load, a switch or a select-all then spent half its time
+// free, and a load, a switch or a select-all then spends half its time
 // faulting pages in again.
 void keepForReuse();
 
