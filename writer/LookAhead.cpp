@@ -15,13 +15,14 @@ constexpr size_t lookupGroup = 32;
 
 } // namespace
 
-LookAhead::LookAhead(EntryIndex &index, qsizetype itemCount, const PlaylistWriter::ItemSource &items)
+LookAhead::LookAhead(EntryIndex &index, qsizetype itemCount, const PlaylistWriter::ItemSource &items,
+                     size_t entriesPerBatch)
     : m_index(index)
     , m_itemCount(itemCount)
     , m_items(items)
-    , m_batchCount((itemCount + itemsPerBatch - 1) / itemsPerBatch)
+    , m_entriesPerBatch(std::max<size_t>(entriesPerBatch, 1))
 {
-    if (m_batchCount > 1)
+    if (itemCount > itemsPerBatch)
         m_thread = std::thread([this] { lookUpAll(); });
 }
 
@@ -39,9 +40,9 @@ LookAhead::~LookAhead()
 
 const LookAhead::Batch *LookAhead::next(TimeSlice &slice)
 {
-    Q_ASSERT(m_taken < m_batchCount);
+    Q_ASSERT(!atEnd());
     if (!m_thread.joinable())
-        return fill(m_taken, slice) ? &m_batches[size_t(m_taken++ % 2)] : nullptr;
+        return fill(m_taken, slice) ? handOut() : nullptr;
 
     std::unique_lock lock(m_mutex);
     m_released = m_taken; // done with the one before
@@ -57,7 +58,14 @@ const LookAhead::Batch *LookAhead::next(TimeSlice &slice)
                 return nullptr;
         }
     }
-    return &m_batches[size_t(m_taken++ % 2)];
+    return handOut();
+}
+
+const LookAhead::Batch *LookAhead::handOut()
+{
+    const Batch *batch = &m_batches[size_t(m_taken++ % 2)];
+    m_handedOut += qsizetype(batch->size());
+    return batch;
 }
 
 void LookAhead::lookUpAll()
@@ -66,7 +74,7 @@ void LookAhead::lookUpAll()
         const std::lock_guard lock(m_mutex);
         return !m_cancelled;
     });
-    for (qsizetype batch = 0; batch < m_batchCount; ++batch) {
+    for (qsizetype batch = 0; m_nextItem < m_itemCount; ++batch) {
         {
             // Its place is free once the writer is done with the batch two before.
             std::unique_lock lock(m_mutex);
@@ -89,15 +97,14 @@ bool LookAhead::fill(qsizetype batch, TimeSlice &slice)
     Batch &out = m_batches[size_t(batch % 2)];
     out.m_entries.clear();
     out.m_ends.clear();
-    const qsizetype first = batch * itemsPerBatch;
-    const qsizetype last = std::min(m_itemCount, first + itemsPerBatch);
+    const qsizetype last = std::min(m_itemCount, m_nextItem + itemsPerBatch);
     std::array<QByteArrayView, lookupGroup> group;
-    for (qsizetype at = first; at < last; at += qsizetype(lookupGroup)) {
-        const size_t count = size_t(std::min(qsizetype(lookupGroup), last - at));
+    while (m_nextItem < last && out.m_entries.size() < m_entriesPerBatch) {
+        const size_t count = size_t(std::min(qsizetype(lookupGroup), last - m_nextItem));
         for (size_t k = 0; k < count; ++k)
-            group[k] = m_items(at + qsizetype(k));
+            group[k] = m_items(m_nextItem + qsizetype(k));
         m_index.expect(std::span(group).first(count));
-        for (size_t k = 0; k < count; ++k) {
+        for (size_t k = 0; k < count && out.m_entries.size() < m_entriesPerBatch; ++k) {
             if (!slice.next())
                 return false;
             const auto matching = m_index.entriesMatching(group[k], slice);
@@ -105,6 +112,7 @@ bool LookAhead::fill(qsizetype batch, TimeSlice &slice)
                 return false;
             out.m_entries.insert(out.m_entries.end(), matching->begin(), matching->end());
             out.m_ends.push_back(out.m_entries.size());
+            ++m_nextItem;
         }
     }
     return true;

@@ -37,27 +37,38 @@ public:
         std::vector<size_t> m_ends;
     };
 
+    // A batch ends after 4096 items, or sooner, once it holds this many
+    // entries: items with many matches each (short names in a large playlist)
+    // would otherwise hold hundreds of megabytes.
+    static constexpr size_t defaultEntriesPerBatch = size_t(1) << 20;
+
     // The index and the items must outlive this; no one else may use the
     // index meanwhile.
-    LookAhead(EntryIndex &index, qsizetype itemCount, const PlaylistWriter::ItemSource &items);
+    LookAhead(EntryIndex &index, qsizetype itemCount, const PlaylistWriter::ItemSource &items,
+              size_t entriesPerBatch = defaultEntriesPerBatch);
     ~LookAhead();
     LookAhead(const LookAhead &) = delete;
     LookAhead &operator=(const LookAhead &) = delete;
 
-    [[nodiscard]] qsizetype batchCount() const { return m_batchCount; }
-    // The next batch, valid until the next call; null when the slice said stop.
+    // Whether every item has been handed out in a batch.
+    [[nodiscard]] bool atEnd() const { return m_handedOut == m_itemCount; }
+    // The next batch, valid until the next call; null when the slice said
+    // stop. Not at the end.
     [[nodiscard]] const Batch *next(TimeSlice &slice);
 
 private:
     [[nodiscard]] bool fill(qsizetype batch, TimeSlice &slice);
     void lookUpAll();
+    const Batch *handOut();
 
     EntryIndex &m_index;
     const qsizetype m_itemCount;
     const PlaylistWriter::ItemSource &m_items;
-    const qsizetype m_batchCount;
+    const size_t m_entriesPerBatch;
     std::array<Batch, 2> m_batches;
-    qsizetype m_taken = 0;
+    qsizetype m_nextItem = 0;  // the first item of the next batch to fill
+    qsizetype m_taken = 0;     // batches handed out
+    qsizetype m_handedOut = 0; // items in them
 
     // Shared with the thread.
     std::mutex m_mutex;

@@ -39,7 +39,7 @@ Result<> PlaylistWriter::write(qsizetype itemCount, const ItemSource &items, QIO
     output.append(m_entries->headerForm());
     LookAhead ahead(*m_index, itemCount, items);
     int runs = 0;
-    for (qsizetype b = 0; b < ahead.batchCount(); ++b) {
+    while (!ahead.atEnd()) {
         const LookAhead::Batch *batch = ahead.next(slice);
         if (!batch)
             return FileFailure::stopped();

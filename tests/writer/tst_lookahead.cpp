@@ -49,15 +49,22 @@ private:
 void TestLookAhead::sameAnswersInOrder_data()
 {
     QTest::addColumn<int>("count");
-    QTest::addRow("one item") << 1;
-    QTest::addRow("one batch") << 4096;
-    QTest::addRow("one item past a batch") << 4097;
-    QTest::addRow("many batches") << 20000;
+    QTest::addColumn<size_t>("entriesPerBatch");
+    const size_t unbounded = LookAhead::defaultEntriesPerBatch;
+    QTest::addRow("one item") << 1 << unbounded;
+    QTest::addRow("one batch") << 4096 << unbounded;
+    QTest::addRow("one item past a batch") << 4097 << unbounded;
+    QTest::addRow("many batches") << 20000 << unbounded;
+    // Batches cut short by their entries, inline and on the thread.
+    QTest::addRow("few entries a batch, one thread") << 4000 << size_t(50);
+    QTest::addRow("few entries a batch") << 20000 << size_t(50);
+    QTest::addRow("one item a batch") << 5000 << size_t(1);
 }
 
 void TestLookAhead::sameAnswersInOrder()
 {
     QFETCH(int, count);
+    QFETCH(size_t, entriesPerBatch);
     Fixture f;
     makeFixture(f, count);
     TimeSlice slice;
@@ -65,20 +72,28 @@ void TestLookAhead::sameAnswersInOrder()
     EntryIndex index(*f.table, slice);
     const PlaylistWriter::ItemSource items = [&f](qsizetype i) { return f.views[size_t(i)]; };
 
-    LookAhead ahead(index, count, items);
+    LookAhead ahead(index, count, items, entriesPerBatch);
     qsizetype item = 0;
-    for (qsizetype b = 0; b < ahead.batchCount(); ++b) {
+    int batches = 0;
+    while (!ahead.atEnd()) {
         const LookAhead::Batch *batch = ahead.next(slice);
         QVERIFY(batch);
+        QVERIFY(batch->size() > 0);
+        ++batches;
+        size_t entries = 0;
         for (size_t k = 0; k < batch->size(); ++k, ++item) {
+            QVERIFY(entries < entriesPerBatch); // the item that reaches the bound ends the batch
             const auto want = expected.entriesMatching(f.views[size_t(item)], slice);
             QVERIFY(want);
             const std::span<const qint32> got = batch->of(k);
             QVERIFY2(std::equal(got.begin(), got.end(), want->begin(), want->end()),
                      qPrintable(QStringLiteral("item %1").arg(item)));
+            entries += got.size();
         }
     }
     QCOMPARE(item, qsizetype(count));
+    if (entriesPerBatch < LookAhead::defaultEntriesPerBatch)
+        QVERIFY(batches > (count + 4095) / 4096);
 }
 
 // Waiting for a slow batch, the writer still asks its slice, and a stop
@@ -101,7 +116,6 @@ void TestLookAhead::stopsWhenTheSliceSaysSo()
     TimeSlice slice([&stop] { return !stop; }, 0);
     {
         LookAhead ahead(index, qsizetype(f.views.size()), items);
-        QVERIFY(ahead.batchCount() > 2);
         QVERIFY(ahead.next(slice));
         stop = true;
         QVERIFY(!ahead.next(slice));
