@@ -15,7 +15,7 @@ class EntryIndex;
 class TimeSlice;
 
 // Looks the items up a batch ahead of the writing, on a thread of its own
-// when there is more than one batch: on a large list the look-ups take about
+// for more items than one batch takes: on a large list the look-ups take about
 // as long as writing the runs, and the two then share the machine's cores.
 class LookAhead
 {
