@@ -2,6 +2,7 @@
 
 #include "app/Centre.h"
 #include "app/ClickLabel.h"
+#include "app/CountLabel.h"
 #include "app/Form2.h"
 #include "app/Form3.h"
 #include "app/HoldRepeat.h"
@@ -101,9 +102,9 @@ void Form1::bindMoves()
 void Form1::bindCounters()
 {
     connect(&m_session, &PlaylistSession::channelCountChanged, this,
-            [this](int count) { m_ui.channelCount->setText(QString::number(count)); });
+            [this](int count) { m_ui.channelCount->setCount(count); });
     connect(&m_session, &PlaylistSession::newCountChanged, this,
-            [this](int count) { m_ui.newCount->setText(QString::number(count)); });
+            [this](int count) { m_ui.newCount->setCount(count); });
 }
 
 void Form1::connectLinks()

@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/ClickLabel.h"
+#include "app/CountLabel.h"
 #include "app/Fonts.h"
 #include "app/Palettes.h"
 #include "app/TickDelegate.h"
@@ -33,10 +34,11 @@ W *make(QWidget *parent, const char *name, QRect place)
     return w;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, QRect place,
-              Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
+template<class L = QLabel>
+L *label(QWidget *parent, const char *name, const QString &text, QRect place,
+         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
 {
-    auto l = make<QLabel>(parent, name, place);
+    auto l = make<L>(parent, name, place);
     l->setText(text);
     l->setAlignment(alignment);
     return l;
@@ -143,10 +145,10 @@ void Form1Ui::createControls(QWidget *client)
     utf8Option->setChecked(true);
     label(p, "Label8", QStringLiteral("UTF-8 (Win 65001)"), rect(435, 1995, 1365, 240));
     label(p, "Label1", QStringLiteral("Каналов:"), rect(465, 3105, 690, 240));
-    channelCount = label(p, "Label2", QStringLiteral("0"), rect(1170, 3105, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
+    channelCount = label<CountLabel>(p, "Label2", QStringLiteral("0"), rect(1170, 3105, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
     createButton = button(p, "Command3", QStringLiteral("Создать"), rect(195, 3765, 1560, 495), false);
     label(p, "Label3", QStringLiteral("Выбрано:"), rect(465, 4410, 705, 240));
-    newCount = label(p, "Label4", QStringLiteral("0"), rect(1185, 4410, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
+    newCount = label<CountLabel>(p, "Label4", QStringLiteral("0"), rect(1185, 4410, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
     selectAllBox = make<SelectAllBox>(p, "Check1", rect(300, 4980, 210, 255));
     selectAllBox->setEnabled(false);
     for (QWidget *indicator : std::initializer_list<QWidget *>{ansiOption, utf8Option, selectAllBox})

@@ -2,6 +2,7 @@
 
 class ChannelListView;
 class ClickLabel;
+class CountLabel;
 class NewListView;
 class QAction;
 class QFrame;
@@ -31,8 +32,8 @@ struct Form1Ui
     QRadioButton *m3u8Option;    // Option3
     QRadioButton *m3uOption;     // Option4
     SelectAllBox *selectAllBox;  // Check1
-    QLabel *channelCount;        // Label2
-    QLabel *newCount;            // Label4
+    CountLabel *channelCount;    // Label2
+    CountLabel *newCount;        // Label4
     QLabel *busyLabel;           // Label6
     ChannelListView *sourceList; // List1
     NewListView *newList;        // List2

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void controls();
     void placesInsideTheirPanels();
     void textsFitTheirLabels();
+    void countsStayReadable();
     void timers_data();
     void timers();
     void menu();
@@ -166,6 +167,28 @@ void TestForm1::textsFitTheirLabels()
         const int width = QFontMetrics(label->font()).horizontalAdvance(label->text());
         QVERIFY2(width <= label->width(), qPrintable(QStringLiteral("%1: %2 of %3 pixels")
                                                          .arg(label->objectName()).arg(width).arg(label->width())));
+    }
+}
+
+// A count too long for its box (a million channels) runs on to the right,
+// short of the list; a short one is back in the box as the window drew it.
+void TestForm1::countsStayReadable()
+{
+    WindowDriver driver;
+    PlaylistSession &session = driver.session();
+    const QWidget *list = driver.control("List1");
+    const QRect boxes[] = {driver.control("Label2")->geometry(), driver.control("Label4")->geometry()};
+    for (const int count : {1'000'000, 7}) {
+        Q_EMIT session.channelCountChanged(count);
+        Q_EMIT session.newCountChanged(count);
+        for (int i = 0; i < 2; ++i) {
+            const auto label = qobject_cast<const QLabel *>(driver.control(i == 0 ? "Label2" : "Label4"));
+            QCOMPARE(label->text(), QString::number(count));
+            QVERIFY(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width());
+            QVERIFY(label->geometry().right() < list->geometry().left());
+            if (count < 10)
+                QCOMPARE(label->geometry(), boxes[i]);
+        }
     }
 }
 
