@@ -48,17 +48,21 @@ Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, TimeSlice
     return keepIfWhole(passes::copyRaw(**playlist, **raw, slice), files, **raw, Kind::Raw);
 }
 
-Result<> makeNormalisedCopy(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
-                            const passes::NameSink &onName)
+// The raw copy normalised into `normalised`, a new file or an old copy being
+// written over: what is left of an old copy past the new end goes.
+Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFiles &files, Normaliser &normaliser,
+                            InputMode mode, TimeSlice &slice, const passes::NameSink &onName)
 {
-    auto raw = files.open(Kind::Raw);
-    if (!raw)
-        return raw.failure();
-    auto normalised = files.create(Kind::Normalised);
     if (!normalised)
         return normalised.failure();
-    return keepIfWhole(passes::normalise(**raw, **normalised, normaliser, mode, slice, onName), files,
-                       **normalised, Kind::Normalised);
+    QFile &out = **normalised;
+    auto raw = files.open(Kind::Raw);
+    if (!raw)
+        return keepIfWhole(raw.failure(), files, out, Kind::Normalised);
+    Result<> pass = passes::normalise(**raw, out, normaliser, mode, slice, onName);
+    if (pass && !out.resize(out.pos()))
+        pass = FileFailure::of(FileFailure::Action::Write, out);
+    return keepIfWhole(std::move(pass), files, out, Kind::Normalised);
 }
 
 } // namespace
@@ -70,7 +74,7 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
     if (result)
         result = pause(pauseBetweenPassesMs, slice);
     if (result)
-        result = makeNormalisedCopy(files, normaliser, mode, slice, onName);
+        result = makeNormalisedCopy(files.create(Kind::Normalised), files, normaliser, mode, slice, onName);
     if (!result) {
         (void)files.remove(Kind::Normalised);
         (void)files.remove(Kind::Raw);
@@ -81,18 +85,7 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
 Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
                            const passes::NameSink &onName)
 {
-    auto normalised = files.rewrite(Kind::Normalised);
-    if (!normalised)
-        return normalised.failure();
-    QFile &out = **normalised;
-    auto raw = files.open(Kind::Raw);
-    if (!raw)
-        return keepIfWhole(raw.failure(), files, out, Kind::Normalised);
-    Result<> pass = passes::normalise(**raw, out, normaliser, mode, slice, onName);
-    // What is left of the old copy past the new end goes.
-    if (pass && !out.resize(out.pos()))
-        pass = FileFailure::of(FileFailure::Action::Write, out);
-    return keepIfWhole(std::move(pass), files, out, Kind::Normalised);
+    return makeNormalisedCopy(files.rewrite(Kind::Normalised), files, normaliser, mode, slice, onName);
 }
 
 Result<> listChannels(WorkingFiles &files, InputMode mode, TimeSlice &slice, const passes::NameSink &onName)
