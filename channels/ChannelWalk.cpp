@@ -11,9 +11,10 @@ Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice &
 {
     LineReader reader(rawCopy);
     QByteArrayView line;
+    QByteArray scratch;
     int position = -1;
     while (position + 1 < limit && reader.next(line)) {
-        if (channelEntry::isEntry(channelEntry::readPart(line, mode)))
+        if (channelEntry::isRawEntry(line, mode, scratch))
             onEntry(++position);
         if (!slice.next())
             return FileFailure::stopped();

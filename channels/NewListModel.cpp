@@ -26,11 +26,6 @@ Qt::ItemFlags NewListModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-NewListModel::Items NewListModel::items() const
-{
-    return {m_names, m_rows};
-}
-
 void NewListModel::clear()
 {
     beginResetModel();

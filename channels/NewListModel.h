@@ -21,18 +21,6 @@ public:
         Down,
     };
 
-    // The list as it stands, for a save that runs elsewhere while the list
-    // may change: the items' texts as the save matches them, in order, valid
-    // as long as this lives.
-    struct Items
-    {
-        NameChunks names;
-        std::vector<qint32> rows;
-
-        [[nodiscard]] qsizetype count() const { return qsizetype(rows.size()); }
-        [[nodiscard]] QByteArrayView bytes(qsizetype i) const { return names.bytes(rows[size_t(i)]); }
-    };
-
     explicit NewListModel(QObject *parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
@@ -41,7 +29,8 @@ public:
 
     [[nodiscard]] int count() const { return int(m_rows.size()); }
     [[nodiscard]] QString text(int row) const { return m_names.text(m_rows[size_t(row)]); }
-    [[nodiscard]] Items items() const;
+    // The channel index of each item, in the list's order: what a save writes.
+    [[nodiscard]] const std::vector<qint32> &rows() const { return m_rows; }
 
     // Empties the list; the items that come next are rows of `names`.
     void clear();

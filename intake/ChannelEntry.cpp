@@ -2,19 +2,85 @@
 
 #include "encoding/Utf8.h"
 
-#include <cstring>
+#include <array>
 
 namespace channelEntry {
+
+namespace {
+
+constexpr std::array<bool, 256> changedInListedForm = [] {
+    std::array<bool, 256> table{};
+    for (const char c : {'#', '[', ']'})
+        table[uchar(c)] = true;
+    return table;
+}();
+
+} // namespace
 
 QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept
 {
     return mode == InputMode::Utf8 ? utf8::beforeNul(line) : line;
 }
 
+QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch)
+{
+    const char *const begin = rawLine.data();
+    const char *const end = begin + rawLine.size();
+    const char *p = begin;
+    while (p < end && !changedInListedForm[uchar(*p)])
+        ++p;
+    if (p == end)
+        return rawLine;
+    scratch.resize(rawLine.size());
+    char *o = scratch.data();
+    std::memcpy(o, begin, size_t(p - begin));
+    o += p - begin;
+    for (; p < end; ++p) {
+        switch (*p) {
+        case '#':
+            break;
+        case '[':
+            *o++ = '(';
+            break;
+        case ']':
+            *o++ = ')';
+            break;
+        default:
+            *o++ = *p;
+        }
+    }
+    scratch.truncate(o - scratch.data());
+    return scratch;
+}
+
+bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch)
+{
+    const QByteArrayView part = readPart(rawLine, mode);
+    // Dropping "#" can only join the tag, never break it.
+    if (isEntry(part))
+        return true;
+    return part.contains('#') && isEntry(listedForm(part, scratch));
+}
+
 QByteArrayView name(QByteArrayView entry) noexcept
 {
-    const auto comma = static_cast<const char *>(std::memchr(entry.data(), ',', size_t(entry.size())));
-    return comma ? entry.sliced(comma + 1 - entry.data()) : entry;
+    const char *const begin = entry.data();
+    const char *const end = begin + entry.size();
+    const auto first = static_cast<const char *>(std::memchr(begin, ',', size_t(entry.size())));
+    if (!first)
+        return entry;
+    const auto after = [&](const char *comma) { return entry.sliced(comma + 1 - begin); };
+    // Most lines hold no quote before their first comma.
+    if (!std::memchr(begin, '"', size_t(first - begin)))
+        return after(first);
+    bool quoted = false;
+    for (const char *p = begin; p < end; ++p) {
+        if (*p == '"')
+            quoted = !quoted;
+        else if (*p == ',' && !quoted)
+            return after(p);
+    }
+    return after(first);
 }
 
 } // namespace channelEntry

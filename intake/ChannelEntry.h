@@ -2,6 +2,7 @@
 
 #include "encoding/InputMode.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <cstring>
@@ -13,6 +14,7 @@ namespace channelEntry {
 
 inline constexpr QByteArrayView entryTag = "EXTINF";
 inline constexpr QByteArrayView headerTag = "EXTM3U";
+inline constexpr QByteArrayView groupTag = "EXTGRP";
 
 // Whether the line holds the tag: a look at each "E" only, which is fast on
 // the long stretches of a playlist without one.
@@ -49,7 +51,18 @@ inline constexpr QByteArrayView headerTag = "EXTM3U";
 // stays the same in all of them.
 [[nodiscard]] QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept;
 
-// The text after the first comma, or the whole line without a comma.
+// A raw copy's line as the lists read it: "#" dropped, "[" and "]" as "(" and
+// ")". The line itself when it holds none of them, else its form in scratch.
+[[nodiscard]] QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch);
+
+// Whether a line of the raw copy is a channel entry: EXTINF in the listed form
+// of the part the mode reads.
+[[nodiscard]] bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch);
+
+// The channel name: the text after the first comma that is not inside a
+// double-quoted attribute value (quotes counted from the start of the line);
+// the text after the first comma when every comma is quoted; the whole line
+// without a comma. Attribute values such as user agents hold commas.
 [[nodiscard]] QByteArrayView name(QByteArrayView entry) noexcept;
 
 } // namespace channelEntry

@@ -42,7 +42,7 @@ void Normaliser::endPass()
     m_lastNameChanged = false;
 }
 
-QByteArrayView Normaliser::readLine(QByteArrayView rawLine)
+QByteArrayView Normaliser::readLine(QByteArrayView rawLine, QByteArray &scratch) const
 {
     if (m_mode == InputMode::Ansi)
         return rawLine;
@@ -51,27 +51,27 @@ QByteArrayView Normaliser::readLine(QByteArrayView rawLine)
     const QByteArrayView read = utf8::beforeNul(rawLine);
     if (utf8::isValid(read))
         return read;
-    m_scratch.clear();
-    utf8::appendSanitized(read, m_scratch);
-    return m_scratch;
+    scratch.clear();
+    utf8::appendSanitized(read, scratch);
+    return scratch;
 }
 
 std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, QByteArray &out)
 {
-    const QByteArrayView line = trimSpaces(readLine(rawLine));
-    const bool header = channelEntry::isHeader(line);
-    const bool entry = channelEntry::isEntry(line);
-    const qsizetype lineStart = out.size();
-    if (header)
-        out.append('#');
-    if (entry)
-        out.append('#');
-    out.append(line.data(), line.size());
-    if (!entry) {
+    const QByteArrayView listed = channelEntry::listedForm(rawLine, m_listed);
+    const QByteArrayView line = trimSpaces(readLine(listed, m_decoded));
+    if (!channelEntry::isEntry(line)) {
+        const QByteArrayView asRead = listed.data() == rawLine.data() ? line : trimSpaces(readLine(rawLine, m_decoded));
+        out.append(asRead.data(), asRead.size());
         out.append("\r\n", 2);
         return std::nullopt;
     }
 
+    const qsizetype lineStart = out.size();
+    if (channelEntry::isHeader(line))
+        out.append('#');
+    out.append('#');
+    out.append(line.data(), line.size());
     // A name without a comma is the whole line, "#" included.
     const qsizetype nameStart = out.size() - channelEntry::name(QByteArrayView(out).sliced(lineStart)).size();
     const qsizetype nameLength = out.size() - nameStart;

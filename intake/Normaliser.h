@@ -8,11 +8,14 @@
 
 #include <optional>
 
-// Makes the normalised working copy from the raw copy, one line at a time:
-// the line is read in the input mode, trimmed of spaces, header lines and
-// channel entries get "#" in front, and consecutive channel entries with the
-// same name get duplicate markers (U+0001, one to six) so that their names
-// become distinct texts.
+// Makes the normalised working copy from the raw copy, one line at a time.
+// Every line is read in the input mode and trimmed of spaces. A channel entry
+// is written as the lists read it ("#" dropped, "[" and "]" as "(" and ")")
+// with "#" in front ("##" when it is a header line too), and consecutive
+// channel entries with the same name get duplicate markers (U+0001, one to
+// six) so that their names become distinct texts. Every other line keeps its
+// "#" and brackets: the save writes the lines after an entry as the playlist
+// has them.
 class Normaliser
 {
 public:
@@ -31,7 +34,9 @@ public:
     void endPass();
 
 private:
-    [[nodiscard]] QByteArrayView readLine(QByteArrayView rawLine);
+    // The line as DecodeUTF8 reads it in UTF-8 mode (in `scratch` when it
+    // had to be made well-formed); the bytes themselves in ANSI mode.
+    [[nodiscard]] QByteArrayView readLine(QByteArrayView rawLine, QByteArray &scratch) const;
 
     InputMode m_mode = InputMode::Utf8;
     QString m_lastChannelName;
@@ -42,5 +47,6 @@ private:
     bool m_lastNameChanged = false;
     // -1 after a new name, +1 for each repeat.
     qint32 m_repeats = 0;
-    QByteArray m_scratch;
+    QByteArray m_listed;
+    QByteArray m_decoded;
 };

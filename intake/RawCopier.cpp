@@ -1,17 +1,14 @@
 #include "intake/RawCopier.h"
 
-#include <array>
 #include <cstring>
 
 namespace {
 
-// The bytes the copy does something about; all others go through as they are.
-constexpr std::array<bool, 256> special = [] {
-    std::array<bool, 256> table{};
-    for (const char c : {'[', ']', '#', '\r', '\n'})
-        table[uchar(c)] = true;
-    return table;
-}();
+const char *find(const char *p, const char *end, char c)
+{
+    const auto found = static_cast<const char *>(std::memchr(p, c, size_t(end - p)));
+    return found ? found : end;
+}
 
 } // namespace
 
@@ -22,37 +19,24 @@ void RawCopier::feed(QByteArrayView block, QByteArray &out)
     char *o = out.data() + start;
     const char *p = block.data();
     const char *const end = p + block.size();
-    bool hasBytes = m_lineHasBytes;
     while (p < end) {
-        const char *run = p;
-        while (p < end && !special[uchar(*p)])
-            ++p;
-        if (p > run) {
-            std::memcpy(o, run, size_t(p - run));
-            o += p - run;
-            hasBytes = true;
+        const char *const lineEnd = find(p, end, '\n');
+        while (p < lineEnd) {
+            const char *const cr = find(p, lineEnd, '\r');
+            if (cr > p) {
+                std::memcpy(o, p, size_t(cr - p));
+                o += cr - p;
+                m_lineHasBytes = true;
+            }
+            p = cr < lineEnd ? cr + 1 : lineEnd;
         }
-        if (p == end)
+        if (lineEnd == end)
             break;
-        switch (*p++) {
-        case '[':
-            *o++ = '(';
-            hasBytes = true;
-            break;
-        case ']':
-            *o++ = ')';
-            hasBytes = true;
-            break;
-        case '\n':
-            *o++ = '\r';
-            *o++ = '\n';
-            hasBytes = false;
-            break;
-        default: // '#' and CR vanish
-            break;
-        }
+        *o++ = '\r';
+        *o++ = '\n';
+        m_lineHasBytes = false;
+        p = lineEnd + 1;
     }
-    m_lineHasBytes = hasBytes;
     out.truncate(o - out.data());
 }
 

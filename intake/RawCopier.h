@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-// Turns the bytes of a playlist file into the raw working copy: "[" and "]"
-// become "(" and ")", "#" and CR vanish, LF ends a line, and every line is
-// written with CR LF. Works on blocks of any size; the result does not depend
-// on where the blocks are cut.
+// Turns the bytes of a playlist file into the raw working copy: CR vanishes,
+// LF ends a line, and every line is written with CR LF; all other bytes stay
+// as the playlist has them, so the save can write its lines unchanged. Works
+// on blocks of any size; the result does not depend on where the blocks are
+// cut.
 class RawCopier
 {
 public:

@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -104,19 +105,9 @@ Result<> keepAsBackup(const QString &output, const QString &backup, TimeSlice &s
     return {};
 }
 
-// An empty list leaves no output, only the backup of the previous one.
-Result<> retireOutput(const QString &output, const QString &backup)
-{
-    std::error_code error;
-    std::filesystem::rename(fileSystemPath(output), fileSystemPath(backup), error);
-    if (error)
-        return replaceFailure(backup, error);
-    return {};
-}
-
 // Writes the playlist into the save file without committing it.
-Result<> writeNewOutput(QFile &copy, QSaveFile &file, qsizetype itemCount, const PlaylistWriter::ItemSource &items,
-                        InputMode mode, TimeSlice &slice)
+Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const qint32> entries, InputMode mode,
+                        TimeSlice &slice)
 {
     QByteArray read;
     QByteArrayView bytes;
@@ -130,11 +121,15 @@ Result<> writeNewOutput(QFile &copy, QSaveFile &file, qsizetype itemCount, const
             bytes = read;
         }
     }
+    PlaylistWriter writer(bytes, mode);
+    // The list was made from this copy; one that holds fewer entries has been
+    // changed since.
+    if (!entries.empty() && *std::max_element(entries.begin(), entries.end()) >= writer.entryCount())
+        return FileFailure{Action::Read, copy.fileName(), QStringLiteral("Рабочий файл не совпадает со списком каналов.")};
     if (!file.open(QIODevice::WriteOnly))
         return failed(Action::Create, file);
-    PlaylistWriter writer(bytes, mode);
     EarlyWriteback out(file);
-    Result<> written = writer.write(itemCount, items, out, slice);
+    Result<> written = writer.write(entries, out, slice);
     if (!written && !written.failure().isStop())
         return failed(Action::Write, file);
     return written;
@@ -153,14 +148,7 @@ QString playlistBackupPath(const QString &folder, const QString &extension)
 }
 
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
-                      std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice)
-{
-    return savePlaylist(folder, extension, files, qsizetype(items.size()),
-                        [items](qsizetype i) { return items[size_t(i)]; }, mode, slice);
-}
-
-Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files, qsizetype itemCount,
-                      const PlaylistWriter::ItemSource &items, InputMode mode, TimeSlice &slice)
+                      std::span<const qint32> entries, InputMode mode, TimeSlice &slice)
 {
     auto copy = files.open(WorkingFiles::Kind::Normalised);
     if (!copy)
@@ -176,11 +164,8 @@ Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFi
             return usable;
     }
 
-    if (itemCount == 0)
-        return hadOutput ? retireOutput(output, backup) : Result<>();
-
     QSaveFile file(output);
-    if (Result<> written = writeNewOutput(**copy, file, itemCount, items, mode, slice); !written)
+    if (Result<> written = writeNewOutput(**copy, file, entries, mode, slice); !written)
         return written;
     (*copy)->close(); // unmaps it
     if (hadOutput) {

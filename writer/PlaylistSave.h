@@ -2,9 +2,7 @@
 
 #include "encoding/InputMode.h"
 #include "intake/Result.h"
-#include "writer/PlaylistWriter.h"
 
-#include <QByteArrayView>
 #include <QString>
 
 #include <span>
@@ -18,14 +16,11 @@ class WorkingFiles;
 [[nodiscard]] QString playlistOutputPath(const QString &folder, const QString &extension);
 [[nodiscard]] QString playlistBackupPath(const QString &folder, const QString &extension);
 
-// Saves the new playlist for the items, in the copy's text form (see
-// PlaylistWriter), from the normalised copy; NotLoaded without one. A previous output becomes the
-// backup, but only once the new output is completely written: until then the
-// previous output and backup stay as they were, and a failed or stopped save
-// leaves no temporary file behind. At every moment both names hold a whole
-// file. With no items, a previous output becomes the backup and no output is
-// written.
-Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files, qsizetype itemCount,
-                      const PlaylistWriter::ItemSource &items, InputMode mode, TimeSlice &slice);
+// Saves the new playlist for the channel indexes, in their order, from the
+// normalised copy (see PlaylistWriter); NotLoaded without one. A previous
+// output becomes the backup, but only once the new output is completely
+// written: until then the previous output and backup stay as they were, and a
+// failed or stopped save leaves no temporary file behind. At every moment both
+// names hold a whole file. An empty list writes the header alone.
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
-                      std::span<const QByteArrayView> items, InputMode mode, TimeSlice &slice);
+                      std::span<const qint32> entries, InputMode mode, TimeSlice &slice);

@@ -3,58 +3,59 @@
 #include "encoding/InputMode.h"
 #include "intake/Result.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
-#include <functional>
-#include <memory>
 #include <span>
+#include <utility>
+#include <vector>
 
-class EntryIndex;
-class EntryTable;
+class ChunkedOutput;
 class QIODevice;
 class TimeSlice;
 
-// Writes the new playlist from the normalised copy: the copy's first line as
-// the header, then for each item of the new list, in order, the runs of the
-// channel entries that end with the item (a run being the entry and the line
-// after it, or the two lines after it when the next one is a group line or
-// another entry; group lines are never written, group attributes are cut,
-// duplicate markers removed, every line UTF-8 with CR LF). Nothing at all is
-// written for an empty list.
+// Writes the new playlist from the normalised copy: "#EXTM3U", then for each
+// channel of the new list, in its order, the one entry it was made from
+// (channel index i is the copy's i-th channel entry): the entry line without
+// its group attribute and duplicate markers, then the option lines after it
+// and its address as the playlist has them. Group, header and empty lines are
+// left out, and so is whatever follows the address up to the next entry. Every
+// line is written in UTF-8 with CR LF.
 //
-// Items are in the copy's text form: in UTF-8 mode well-formed UTF-8, in ANSI
-// mode Windows-1251 bytes, one per character (see EntryTable).
-//
-// The output is byte for byte what scanning the whole copy once per item
-// gives, but the copy is read once: its entries are indexed on the first
-// write, and each item costs a lookup plus the bytes it writes.
+// The copy is as the normaliser makes it: a line holds EXTINF exactly when it
+// is a channel entry, and in UTF-8 mode every line is well-formed UTF-8; in
+// ANSI mode its bytes are Windows-1251 text, converted as they are written.
 class PlaylistWriter
 {
 public:
-    // The text of the new list's item at an index: a million items are not
-    // laid out at once, but handed out a few at a time.
-    using ItemSource = std::function<QByteArrayView(qsizetype index)>;
-
     // Small enough to stay in the cache while the system copies it to the file.
     static constexpr qsizetype defaultChunkBytes = qsizetype(256) << 10;
 
-    // The copy's bytes must outlive the writer.
-    PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode,
-                   qsizetype chunkBytes = defaultChunkBytes);
-    ~PlaylistWriter();
-    PlaylistWriter(const PlaylistWriter &) = delete;
-    PlaylistWriter &operator=(const PlaylistWriter &) = delete;
+    // Finds the copy's entries, in one pass; the bytes must outlive the writer.
+    PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode, qsizetype chunkBytes = defaultChunkBytes);
 
+    [[nodiscard]] qsizetype entryCount() const { return qsizetype(m_starts.size()); }
+
+    // entries: channel indexes below entryCount(), in the order to write.
     // A failed write names the device; a stop comes as FileFailure::stopped().
-    Result<> write(qsizetype itemCount, const ItemSource &items, QIODevice &out, TimeSlice &slice);
-    Result<> write(std::span<const QByteArrayView> items, QIODevice &out, TimeSlice &slice);
+    Result<> write(std::span<const qint32> entries, QIODevice &out, TimeSlice &slice);
 
 private:
-    [[nodiscard]] bool prepare(TimeSlice &slice);
+    struct Line;
+    using Cut = std::pair<qsizetype, qsizetype>; // [from, to) of a line's text
+
+    [[nodiscard]] Line lineAt(qsizetype at, qsizetype end) const;
+    void appendEntry(qint32 entry, ChunkedOutput &out);
+    void appendEntryLine(const Line &line, ChunkedOutput &out);
+    void appendLine(const Line &line, ChunkedOutput &out);
+    // A piece of a line's text; those that lie in the copy need no copying.
+    void appendText(QByteArrayView text, bool inCopy, ChunkedOutput &out);
 
     QByteArrayView m_copy;
     InputMode m_mode;
     qsizetype m_chunkBytes;
-    std::unique_ptr<EntryTable> m_entries;
-    std::unique_ptr<EntryIndex> m_index;
+    std::vector<qsizetype> m_starts; // where each entry line starts
+    std::vector<Cut> m_cuts;
+    QByteArray m_plain;     // an entry line without markers or byte-order mark
+    QByteArray m_converted; // ANSI mode: a piece in UTF-8
 };

@@ -192,20 +192,19 @@ void PlaylistSession::save()
         m_saveExtension = m_saveFormat == SaveFormat::Option::M3u ? QStringLiteral("m3u") : QStringLiteral("m3u8");
     // The save writes the list as it stands now; moves made while it runs
     // belong to the next save.
-    auto items = std::make_shared<NewListModel::Items>(m_newList.items());
+    auto rows = std::make_shared<const std::vector<qint32>>(m_newList.rows());
     auto folder = std::make_shared<OutputFolder>();
     const QString extension = m_saveExtension;
     const InputMode mode = m_inputMode;
     run(Operation::Save,
-        [this, items, folder, extension, mode](TimeSlice &slice) -> Result<> {
+        [this, rows, folder, extension, mode](TimeSlice &slice) -> Result<> {
             freedMemory::releaseForSave();
             const auto kept = qScopeGuard(freedMemory::saveEnded);
             Result<OutputFolder> chosen = OutputFolder::choose(m_programFolder);
             if (!chosen)
                 return chosen.failure();
             *folder = *chosen;
-            return savePlaylist(folder->path, extension, m_files, items->count(),
-                                [&items](qsizetype i) { return items->bytes(i); }, mode, slice);
+            return savePlaylist(folder->path, extension, m_files, *rows, mode, slice);
         },
         {},
         [folder](const Result<> &result) {

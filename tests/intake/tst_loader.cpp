@@ -124,8 +124,10 @@ void TestLoader::rawCopyKeepsEveryByte_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("raw");
-    QTest::addRow("lf-and-crlf-alike") << QByteArray("#EXTM3U\n#EXTINF:-1,A\r\nu") << QByteArray("EXTM3U\r\nEXTINF:-1,A\r\nu\r\n");
-    QTest::addRow("invalid-utf8-kept") << hex("23 45 58 54 49 4e 46 2c ff c0 0a") << hex("45 58 54 49 4e 46 2c ff c0 0d 0a");
+    QTest::addRow("lf-and-crlf-alike") << QByteArray("#EXTM3U\n#EXTINF:-1,A\r\nu") << QByteArray("#EXTM3U\r\n#EXTINF:-1,A\r\nu\r\n");
+    QTest::addRow("invalid-utf8-kept") << hex("23 45 58 54 49 4e 46 2c ff c0 0a") << hex("23 45 58 54 49 4e 46 2c ff c0 0d 0a");
+    QTest::addRow("hash-and-brackets-kept") << QByteArray("#EXTINF:-1,A [HD]\nhttp://a/#x\n")
+                                            << QByteArray("#EXTINF:-1,A [HD]\r\nhttp://a/#x\r\n");
     QTest::addRow("nul-kept") << QByteArray("a\0b\n", 4) << QByteArray("a\0b\r\n", 5);
 }
 

@@ -70,9 +70,20 @@ void TestNormaliser::lines_data()
     for (InputMode mode : {InputMode::Utf8, InputMode::Ansi}) {
         const char *m = mode == InputMode::Utf8 ? "utf8" : "ansi";
         QTest::addRow("%s-typical", m)
-            << mode << QByteArrayList{"EXTM3U url-tvg=x", "EXTINF:-1,A", "EXTGRP:News", "http://a", "", "EXTVLCOPT:x=y"}
-            << QByteArrayList{"#EXTM3U url-tvg=x", "#EXTINF:-1,A", "EXTGRP:News", "http://a", "", "EXTVLCOPT:x=y"}
+            << mode << QByteArrayList{"#EXTM3U url-tvg=x", "#EXTINF:-1,A", "#EXTGRP:News", "http://a", "", "#EXTVLCOPT:x=y"}
+            << QByteArrayList{"#EXTM3U url-tvg=x", "#EXTINF:-1,A", "#EXTGRP:News", "http://a", "", "#EXTVLCOPT:x=y"}
             << QStringLiteral("A");
+        QTest::addRow("%s-entry-as-listed", m) << mode << QByteArrayList{"#EXTINF:-1 a=\"[x]\",Kanal #1 [HD]"}
+                                              << QByteArrayList{"#EXTINF:-1 a=\"(x)\",Kanal 1 (HD)"}
+                                              << QStringLiteral("Kanal 1 (HD)");
+        QTest::addRow("%s-other-lines-as-read", m) << mode << QByteArrayList{"  http://x/[a]#b  ", "#EXTM3U", "EXTM3U"}
+                                                  << QByteArrayList{"http://x/[a]#b", "#EXTM3U", "EXTM3U"} << QString();
+        QTest::addRow("%s-hash-inside-tag", m) << mode << QByteArrayList{"#EXT#INF:-1,A"} << QByteArrayList{"#EXTINF:-1,A"}
+                                              << QStringLiteral("A");
+        QTest::addRow("%s-quoted-comma-before-name", m)
+            << mode << QByteArrayList{"#EXTINF:-1 ua=\"(KHTML, like Gecko)\",N", "#EXTINF:-1 ua=\"x, y\",N"}
+            << QByteArrayList{"#EXTINF:-1 ua=\"(KHTML, like Gecko)\",N", "#EXTINF:-1 ua=\"x, y\",N" + marker(1)}
+            << QStringLiteral("N");
         QTest::addRow("%s-header-and-entry", m) << mode << QByteArrayList{"EXTM3U EXTINF,X"}
                                                 << QByteArrayList{"##EXTM3U EXTINF,X"} << QStringLiteral("X");
         QTest::addRow("%s-spaces-trimmed-first", m) << mode << QByteArrayList{"  EXTINF:-1,A  ", " \tx\t "}
@@ -98,8 +109,10 @@ void TestNormaliser::lines_data()
                                                << QString();
         QTest::addRow("%s-first-comma", m) << mode << QByteArrayList{"EXTINF:-1,a,b"} << QByteArrayList{"#EXTINF:-1,a,b"}
                                            << QStringLiteral("a,b");
-        QTest::addRow("%s-bom-after-hash", m) << mode << QByteArrayList{hex("ef bb bf") + "EXTM3U"}
-                                              << QByteArrayList{"#" + hex("ef bb bf") + "EXTM3U"} << QString();
+        QTest::addRow("%s-bom-kept", m) << mode << QByteArrayList{hex("ef bb bf") + "#EXTM3U"}
+                                        << QByteArrayList{hex("ef bb bf") + "#EXTM3U"} << QString();
+        QTest::addRow("%s-bom-after-hash", m) << mode << QByteArrayList{hex("ef bb bf") + "#EXTINF:-1,A"}
+                                              << QByteArrayList{"#" + hex("ef bb bf") + "EXTINF:-1,A"} << QStringLiteral("A");
         QTest::addRow("%s-url-with-entry-tag", m) << mode << QByteArrayList{"http://x/EXTINF,y"}
                                                   << QByteArrayList{"#http://x/EXTINF,y"} << QStringLiteral("y");
     }

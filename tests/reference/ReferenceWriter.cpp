@@ -3,146 +3,139 @@
 #include "encoding/Ansi.h"
 #include "reference/LineCodec.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace reference {
 
 namespace {
 
-// Code points; an unpaired surrogate stays a character of its own.
-std::vector<char32_t> characters(QStringView s)
+QString trimmed(QString text)
 {
-    std::vector<char32_t> out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
-            out.push_back(QChar::surrogateToUcs4(c, s[i + 1]));
-            ++i;
-        } else {
-            out.push_back(c.unicode());
+    while (text.startsWith(u' '))
+        text.remove(0, 1);
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+
+// Every " group-title=" outside quotes and before the name's comma goes, up
+// to the end of its value; a quoted value that never closes keeps the line
+// as it is.
+QString withoutGroupTitle(const QString &line)
+{
+    const QString attribute = QStringLiteral(" group-title=");
+    QString out;
+    bool quoted = false;
+    qsizetype i = 0;
+    for (; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == u'"') {
+            quoted = !quoted;
+        } else if (!quoted && c == u',') {
+            break;
+        } else if (!quoted && line.mid(i).startsWith(attribute)) {
+            qsizetype end = i + attribute.size();
+            if (end < line.size() && line[end] == u'"') {
+                end = line.indexOf(u'"', end + 1);
+                if (end < 0)
+                    return line;
+                ++end;
+            } else {
+                while (end < line.size() && line[end] != u' ' && line[end] != u',')
+                    ++end;
+            }
+            i = end - 1;
+            continue;
         }
+        out += c;
     }
-    return out;
+    return out + line.mid(i);
 }
 
-// Whole-text wildcard match; fits[j] says whether the text read so far
-// matches the first j pattern characters.
-bool wholeMatch(const std::vector<char32_t> &text, const std::vector<char32_t> &pattern)
+QByteArrayList splitLines(QByteArrayView playlist)
 {
-    std::vector<bool> fits(pattern.size() + 1, false);
-    fits[0] = true;
-    for (size_t j = 0; j < pattern.size() && pattern[j] == U'*'; ++j)
-        fits[j + 1] = true;
-    for (const char32_t c : text) {
-        std::vector<bool> next(pattern.size() + 1, false);
-        for (size_t j = 0; j < pattern.size(); ++j) {
-            if (pattern[j] == U'*')
-                next[j + 1] = next[j] || fits[j + 1];
-            else if (pattern[j] == U'?' || pattern[j] == c)
-                next[j + 1] = fits[j];
-        }
-        fits = std::move(next);
-    }
-    return fits[pattern.size()];
+    QByteArrayList lines = playlist.toByteArray().replace("\r", "").split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
-QString cutGroup(const QString &line)
+QString entryLine(QByteArrayView line, InputMode mode)
 {
-    const qsizetype p = line.indexOf(QLatin1String(" group-title="));
-    const qsizetype c = line.indexOf(u',');
-    if (p < 0 || c < p)
-        return line;
-    return line.left(p) + line.mid(c);
-}
-
-QString withoutMarkers(QString line)
-{
-    return line.remove(QChar(1));
+    const QString listed = listedLine(line, mode);
+    return (listed.contains(QLatin1String("EXTM3U")) ? QStringLiteral("##") : QStringLiteral("#")) + listed;
 }
 
 void writeLine(const QString &line, QByteArray &out)
 {
-    out += LineCodec::UnicodeToUTF8(line);
-    out += "\r\n";
+    out += LineCodec::UnicodeToUTF8(line) + "\r\n";
 }
 
 } // namespace
 
-bool endsWithItem(QStringView line, QStringView item)
+QByteArrayList playlistLines(QByteArrayView playlist)
 {
-    // Without wildcards or surrogates, characters are UTF-16 units.
-    const auto plain = [](QChar c) { return c != u'?' && c != u'*' && !c.isSurrogate(); };
-    if (std::all_of(item.begin(), item.end(), plain))
-        return line.endsWith(item);
-    // "Ends with T" is "matches *T as a whole".
-    std::vector<char32_t> pattern{U'*'};
-    for (const char32_t c : characters(item))
-        pattern.push_back(c);
-    return wholeMatch(characters(line), pattern);
+    return splitLines(playlist.startsWith("\xEF\xBB\xBF") ? playlist.sliced(3) : playlist);
 }
 
-QList<QByteArray> splitLines(QByteArrayView copy)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = copy.indexOf("\r\n", start);
-        if (end < 0)
-            break;
-        lines.append(copy.sliced(start, end - start).toByteArray());
-        start = end + 2;
-    }
-    if (start < copy.size())
-        lines.append(copy.sliced(start).toByteArray());
-    return lines;
-}
-
-QByteArray writePlaylist(QByteArrayView copy, InputMode mode, const QStringList &items)
+QString decode(QByteArrayView line, InputMode mode)
 {
     LineCodec codec;
-    // Reading a line gives the same text on every pass: read each once.
-    QStringList lines;
-    for (QByteArray bytes : splitLines(copy)) {
-        if (bytes.contains("EXTM3U"))
-            bytes = "#EXTM3U";
-        lines.append(mode == InputMode::Utf8 ? codec.DecodeUTF8(bytes) : ansi::toUtf16(bytes));
+    return mode == InputMode::Utf8 ? codec.DecodeUTF8(line) : ansi::toUtf16(line);
+}
+
+QString listedLine(QByteArrayView line, InputMode mode)
+{
+    QByteArray listed = line.toByteArray();
+    listed.replace("#", "").replace('[', '(').replace(']', ')');
+    return trimmed(decode(listed, mode));
+}
+
+QString channelName(const QString &entry)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        if (entry[i] == u'"')
+            quoted = !quoted;
+        else if (entry[i] == u',' && !quoted)
+            return entry.mid(i + 1);
+    }
+    const qsizetype comma = entry.indexOf(u',');
+    return comma < 0 ? entry : entry.mid(comma + 1);
+}
+
+QStringList channelNames(QByteArrayView playlist, InputMode mode)
+{
+    // The lists keep a byte-order mark at the start of the file.
+    QStringList names;
+    for (const QByteArray &line : splitLines(playlist)) {
+        if (listedLine(line, mode).contains(QLatin1String("EXTINF")))
+            names += channelName(entryLine(line, mode));
+    }
+    return names;
+}
+
+QByteArray writePlaylist(QByteArrayView playlist, InputMode mode, const QList<int> &entries)
+{
+    const QByteArrayList lines = playlistLines(playlist);
+    QList<qsizetype> entryLines;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (listedLine(lines[i], mode).contains(QLatin1String("EXTINF")))
+            entryLines.append(i);
     }
 
     QByteArray out;
-    bool headerFlag = true;
-    qint32 matchCount = 0;
-    qint32 runLength = 0;
-    qint32 runSpan = 0;
-    for (const QString &item : items) {
-        for (QString line : lines) {
-            if (headerFlag) {
-                writeLine(withoutMarkers(line), out);
-                headerFlag = false;
-            }
-            if (line.contains(QLatin1String("EXTINF")) && endsWithItem(line, item))
-                ++matchCount;
-            if (matchCount != 0)
-                ++runLength;
-            if (runLength != 0) {
-                bool written = true;
-                if (line.contains(QLatin1String("EXTGRP"))) {
-                    runSpan = 3;
-                    written = false;
-                } else {
-                    runSpan = 2;
-                }
-                if (line.contains(QLatin1String("EXTINF")))
-                    runSpan = 3;
-                if (line.contains(QLatin1String("group-title=")))
-                    line = cutGroup(line);
-                if (runLength >= runSpan)
-                    runLength = matchCount = runSpan = 0;
-                if (written)
-                    writeLine(withoutMarkers(line), out);
-            }
+    writeLine(QStringLiteral("#EXTM3U"), out);
+    for (const int entry : entries) {
+        const qsizetype at = entryLines[entry];
+        writeLine(withoutGroupTitle(entryLine(lines[at], mode).remove(QChar(1))), out);
+        const qsizetype next = entry + 1 < entryLines.size() ? entryLines[entry + 1] : lines.size();
+        for (qsizetype i = at + 1; i < next; ++i) {
+            const QString after = trimmed(decode(lines[i], mode));
+            if (after.isEmpty() || after.contains(QLatin1String("EXTGRP")) || after.contains(QLatin1String("EXTM3U")))
+                continue;
+            writeLine(after, out);
+            if (!after.startsWith(u'#'))
+                break; // the address
         }
-        matchCount = runLength = 0;
     }
     return out;
 }

@@ -4,22 +4,35 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
+#include <QString>
 #include <QStringList>
-#include <QStringView>
 
-// The playlist writer's rules taken literally: one pass over every line of
-// the normalised copy for each item, with the header flag and the three run
-// counters. Slow on purpose; the fast writer must give the same bytes.
+// What a save writes, taken from the rules on the playlist file itself, with
+// none of the working files: slow and plain on purpose; the program must give
+// the same bytes.
 namespace reference {
 
-// Whether the line ends with the item, "?" standing for one character (code
-// point) and "*" for any run of them.
-[[nodiscard]] bool endsWithItem(QStringView line, QStringView item);
+// The playlist's lines: LF ends a line, every CR is dropped, a last line
+// without LF counts when it holds anything; a byte-order mark at the start of
+// the file belongs to no line.
+[[nodiscard]] QByteArrayList playlistLines(QByteArrayView playlist);
 
-// Lines of a normalised copy: each ends at CR LF, text after the last CR LF is
-// one more line.
-[[nodiscard]] QList<QByteArray> splitLines(QByteArrayView copy);
+// A line decoded in the mode (DecodeUTF8, or one Windows-1251 character per byte).
+[[nodiscard]] QString decode(QByteArrayView line, InputMode mode);
 
-[[nodiscard]] QByteArray writePlaylist(QByteArrayView copy, InputMode mode, const QStringList &items);
+// A line as the channel lists read it: "#" dropped, "[" and "]" as "(" and
+// ")", decoded, spaces trimmed. It is a channel entry when it holds EXTINF.
+[[nodiscard]] QString listedLine(QByteArrayView line, InputMode mode);
+
+// The text after the first comma outside double quotes; after the first comma
+// when all are quoted; the whole line without a comma.
+[[nodiscard]] QString channelName(const QString &entry);
+
+// The channel names of the playlist in file order, without duplicate markers.
+[[nodiscard]] QStringList channelNames(QByteArrayView playlist, InputMode mode);
+
+// The new playlist for the channel indexes, in their order.
+[[nodiscard]] QByteArray writePlaylist(QByteArrayView playlist, InputMode mode, const QList<int> &entries);
 
 } // namespace reference

@@ -1,7 +1,9 @@
 #include "WriterTestSupport.h"
 
 #include "encoding/Ansi.h"
-#include "encoding/Utf8.h"
+#include "intake/Normaliser.h"
+#include "intake/Passes.h"
+#include "intake/RawCopier.h"
 #include "intake/TimeSlice.h"
 
 #include <QBuffer>
@@ -17,27 +19,6 @@ QByteArray crlfLines(const QStringList &lines)
     return out;
 }
 
-QList<QByteArray> itemBytes(const QStringList &texts, InputMode mode)
-{
-    QList<QByteArray> items;
-    for (const QString &text : texts)
-        items.append(mode == InputMode::Utf8 ? utf8::fromUtf16(text) : ansi::fromUtf16(text));
-    return items;
-}
-
-QStringList itemTexts(const QList<QByteArray> &items, InputMode mode)
-{
-    QStringList texts;
-    for (const QByteArray &item : items)
-        texts.append(mode == InputMode::Utf8 ? utf8::toUtf16(item) : ansi::toUtf16(item));
-    return texts;
-}
-
-std::vector<QByteArrayView> views(const QList<QByteArray> &items)
-{
-    return std::vector<QByteArrayView>(items.begin(), items.end());
-}
-
 QByteArray windows1251(const QStringList &lines)
 {
     QByteArray out;
@@ -46,13 +27,34 @@ QByteArray windows1251(const QStringList &lines)
     return out;
 }
 
-FastResult writeFast(QByteArrayView copy, InputMode mode, const QList<QByteArray> &items, qsizetype chunkBytes)
+Copy normalisedCopy(const QByteArray &playlist, InputMode mode)
+{
+    QByteArray raw;
+    RawCopier copier;
+    copier.feed(playlist, raw);
+    copier.finish(raw);
+    QBuffer in(&raw);
+    in.open(QIODevice::ReadOnly);
+    Copy copy;
+    QBuffer out(&copy.bytes);
+    out.open(QIODevice::WriteOnly);
+    Normaliser normaliser;
+    TimeSlice slice;
+    const Result<> made = passes::normalise(in, out, normaliser, mode, slice,
+                                            [&](QByteArrayView name) { copy.names.append(name.toByteArray()); });
+    if (!made)
+        qFatal("the normalising pass failed on a buffer");
+    return copy;
+}
+
+Saved saveFromCopy(const QByteArray &copy, InputMode mode, const QList<int> &entries, qsizetype chunkBytes)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     TimeSlice slice;
     PlaylistWriter writer(copy, mode, chunkBytes);
-    Result<> result = writer.write(views(items), buffer, slice);
+    const std::vector<qint32> indexes(entries.begin(), entries.end());
+    Result<> result = writer.write(indexes, buffer, slice);
     return {result, buffer.data()};
 }
 

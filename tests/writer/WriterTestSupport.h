@@ -1,14 +1,14 @@
 #pragma once
 
 #include "encoding/InputMode.h"
+#include "intake/Result.h"
 #include "writer/PlaylistWriter.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
+#include <QByteArrayList>
 #include <QIODevice>
+#include <QList>
 #include <QStringList>
-
-#include <vector>
 
 // Helpers shared by the writer's tests.
 namespace writertest {
@@ -17,22 +17,24 @@ namespace writertest {
 [[nodiscard]] QByteArray crlfLines(const QStringList &lines);
 [[nodiscard]] QByteArray windows1251(const QStringList &lines);
 
-struct FastResult
+// The normalised copy a load in this mode makes of the playlist, with the
+// channel names it lists.
+struct Copy
+{
+    QByteArray bytes;
+    QByteArrayList names;
+};
+[[nodiscard]] Copy normalisedCopy(const QByteArray &playlist, InputMode mode);
+
+struct Saved
 {
     Result<> result;
     QByteArray bytes;
 };
 
-// Items in the copy's text form for the mode, as the program holds them; a
-// character the mode cannot hold becomes what the conversion makes of it.
-[[nodiscard]] QList<QByteArray> itemBytes(const QStringList &texts, InputMode mode);
-// The same items as text, as the reference writer takes them.
-[[nodiscard]] QStringList itemTexts(const QList<QByteArray> &items, InputMode mode);
-[[nodiscard]] std::vector<QByteArrayView> views(const QList<QByteArray> &items);
-
-// Runs PlaylistWriter into memory.
-[[nodiscard]] FastResult writeFast(QByteArrayView copy, InputMode mode, const QList<QByteArray> &items,
-                                   qsizetype chunkBytes = PlaylistWriter::defaultChunkBytes);
+// What a save of the channel indexes writes, in memory.
+[[nodiscard]] Saved saveFromCopy(const QByteArray &copy, InputMode mode, const QList<int> &entries,
+                                 qsizetype chunkBytes = PlaylistWriter::defaultChunkBytes);
 
 // Prints where two outputs part, with a few lines around, and returns false
 // when they differ.

@@ -32,22 +32,20 @@ QByteArray readFile(const QString &path)
 Result<> saveLargeList(const QString &folder, const QString &temporaryRoot)
 {
     QByteArray copy = "#EXTM3U\r\n";
-    QByteArrayList names;
+    std::vector<qint32> entries;
     for (int i = 0; i < 100000; ++i) {
-        const QByteArray name = "Channel " + QByteArray::number(i) + " HD";
-        copy += "#EXTINF:-1," + name + "\r\nhttp://example.invalid/" + QByteArray::number(i) + "\r\n";
+        copy += "#EXTINF:-1,Channel " + QByteArray::number(i) + " HD\r\nhttp://example.invalid/" + QByteArray::number(i) + "\r\n";
         if (i % 2 == 0)
-            names.append(name);
+            entries.push_back(i);
     }
     WorkingFiles files(temporaryRoot);
     QFile out(files.path(WorkingFiles::Kind::Normalised));
     if (!out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size() || !out.flush())
         return FileFailure{FileFailure::Action::Write, out.fileName(), out.errorString()};
-    const std::vector<QByteArrayView> items(names.begin(), names.end());
     TimeSlice slice;
     std::printf("saving\n");
     std::fflush(stdout);
-    return savePlaylist(folder, QStringLiteral("m3u"), files, items, InputMode::Utf8, slice);
+    return savePlaylist(folder, QStringLiteral("m3u"), files, entries, InputMode::Utf8, slice);
 }
 
 } // namespace

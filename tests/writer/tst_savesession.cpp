@@ -67,7 +67,8 @@ void TestSaveSession::secondSaveMakesTheBackup()
     QCOMPARE(filesIn(d.programFolder()), (QStringList{"Kelvaro.m3u", "Kelvaro.m3u8", "list.m3u8", "Playlist_OLD.m3u8"}));
 }
 
-// Nothing ticked: the previous output becomes the backup and none is written.
+// Nothing ticked: the previous output becomes the backup, the new one holds
+// the header alone.
 void TestSaveSession::emptyNewList()
 {
     SessionDriver d;
@@ -77,7 +78,8 @@ void TestSaveSession::emptyNewList()
     QVERIFY(d.session().canSave());
     d.save();
     QCOMPARE(d.takeMessages(), QStringList{saved});
-    QCOMPARE(filesIn(d.programFolder()), (QStringList{"list.m3u", "Playlist_OLD.m3u"}));
+    QCOMPARE(filesIn(d.programFolder()), (QStringList{"Kelvaro.m3u", "list.m3u", "Playlist_OLD.m3u"}));
+    QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u")), QByteArray("#EXTM3U\r\n"));
     QCOMPARE(d.readFile(QStringLiteral("Playlist_OLD.m3u")), QByteArray("previous"));
 }
 
