@@ -2,6 +2,7 @@
 #include "common/SessionDriver.h"
 #include "common/TestSupport.h"
 #include "common/Unprivileged.h"
+#include "reference/ReferenceWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
+
+Q_DECLARE_METATYPE(InputMode)
 
 using testsupport::crlfLines;
 using testsupport::hex;
@@ -44,6 +47,8 @@ private Q_SLOTS:
     void readOnlyProgramFolder_data();
     void readOnlyProgramFolder();
     void moveDuringASave();
+    void realPlaylists_data();
+    void realPlaylists();
 };
 
 void TestSaveSession::secondSaveMakesTheBackup()
@@ -249,6 +254,54 @@ void TestSaveSession::moveDuringASave()
 
     d.save();
     QVERIFY(d.readFile(QStringLiteral("Kelvaro.m3u")).startsWith(crlfLines({"#EXTM3U", "#EXTINF:-1,C1", "http://x/1", "#EXTINF:-1,C0"})));
+}
+
+void TestSaveSession::realPlaylists_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<InputMode>("mode");
+    QTest::addColumn<int>("everyNth"); // the channels ticked
+
+    QTest::addRow("iptv-org-all-every-third") << "iptv-org_all.m3u" << InputMode::Utf8 << 3;
+    QTest::addRow("free-tv-all") << "free-tv_playlist.m3u8" << InputMode::Utf8 << 1;
+    QTest::addRow("adamzs-all") << "adamzs_ua_crlf.m3u" << InputMode::Utf8 << 1;
+    QTest::addRow("smolnp-film-all") << "smolnp_film_d-tv_bom_crlf.m3u" << InputMode::Utf8 << 1;
+    QTest::addRow("smolnp-windows-1251-every-second") << "smolnp_IPTVru_extgrp.cp1251.m3u" << InputMode::Ansi << 2;
+}
+
+// Load, tick, «Создать», a few moves and a drag, save: the file holds exactly
+// the chosen entries in the list's order.
+void TestSaveSession::realPlaylists()
+{
+    QFETCH(QString, file);
+    QFETCH(InputMode, mode);
+    QFETCH(int, everyNth);
+
+    const QString path = testsupport::playlistPath(file);
+    KELVARO_REQUIRE_FILE(path);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray playlist = f.readAll();
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    d.setInputMode(mode);
+    (void)d.takeMessages();
+    d.load(d.writeFile(QStringLiteral("list.m3u"), playlist));
+    QCOMPARE(s.sourceList().count(), reference::channelNames(playlist, mode).size());
+    for (int row = 0; row < s.sourceList().count(); row += everyNth)
+        s.sourceList().setTicked(row, true);
+    d.create();
+    const int last = s.newList().count() - 1;
+    QVERIFY(last > 10);
+    s.moveChannel(0, NewListModel::Direction::Down);
+    s.moveChannel(last, NewListModel::Direction::Up);
+    s.dropChannel(5, last);
+    s.dropChannel(last - 1, 2);
+    const std::vector<qint32> &rows = s.newList().rows();
+    const QList<int> entries(rows.begin(), rows.end());
+    d.save();
+    QCOMPARE(d.takeMessages(), QStringList{saved});
+    QVERIFY(d.readFile(QStringLiteral("Kelvaro.m3u")) == reference::writePlaylist(playlist, mode, entries));
 }
 
 QTEST_GUILESS_MAIN(TestSaveSession)
