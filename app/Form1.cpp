@@ -13,9 +13,9 @@
 #include "app/SingleWindow.h"
 #include "app/session/OutputFolder.h"
 #include "app/session/PlaylistSession.h"
-#include "channels/ChannelListView.h"
-#include "channels/NewListView.h"
-#include "channels/SelectAllBox.h"
+#include "app/ChannelListView.h"
+#include "app/NewListView.h"
+#include "app/SelectAllBox.h"
 
 #include <QAction>
 #include <QCloseEvent>

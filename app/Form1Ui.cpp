@@ -7,9 +7,9 @@
 #include "app/Palettes.h"
 #include "app/TickDelegate.h"
 #include "app/Twips.h"
-#include "channels/ChannelListView.h"
-#include "channels/NewListView.h"
-#include "channels/SelectAllBox.h"
+#include "app/ChannelListView.h"
+#include "app/NewListView.h"
+#include "app/SelectAllBox.h"
 
 #include <QFrame>
 #include <QLabel>

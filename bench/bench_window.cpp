@@ -23,7 +23,7 @@
 #include "app/InfoMessage.h"
 #include "app/session/FreedMemory.h"
 #include "app/session/PlaylistSession.h"
-#include "channels/NewListView.h"
+#include "app/NewListView.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -6,7 +6,7 @@
 //   bench_writer [FOLDER]              FOLDER: where the bench playlists are, or are made
 //   bench_writer --case FILE utf8|ansi one case
 
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "intake/WorkingFiles.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
@@ -111,10 +111,10 @@ int runCase(const QString &playlistPath, InputMode mode)
             QFile::remove(playlistOutputPath(folder, QStringLiteral("m3u")));
             QFile::remove(playlistBackupPath(folder, QStringLiteral("m3u")));
         }
-        TimeSlice slice;
+        Progress progress;
         QElapsedTimer timer;
         timer.start();
-        const Result<> saved = savePlaylist(folder, QStringLiteral("m3u"), files, items, mode, slice);
+        const Result<> saved = savePlaylist(folder, QStringLiteral("m3u"), files, items, mode, progress);
         const double seconds = double(timer.nsecsElapsed()) / 1e9;
         if (!saved) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(saved.failure().message()));

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "encoding/InputMode.h"
-#include "intake/Result.h"
+#include "base/Result.h"
 
 #include <functional>
 #include <vector>
 
 class QIODevice;
-class TimeSlice;
+class Progress;
 
 // "Создать" walks the raw copy: the i-th channel entry stands for item i of
 // the source list. An entry is recognised exactly as the normaliser recognised
@@ -17,12 +17,12 @@ namespace channelWalk {
 
 // Calls onEntry(i) for each channel entry i of the raw copy, up to but not
 // including limit (the source list's item count).
-Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, TimeSlice &slice,
+Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, Progress &progress,
                       const std::function<void(int index)> &onEntry);
 
 // The rows of the ticked items, in source-list order, as the walk over the
 // raw copy meets their entries.
-Result<> tickedRows(QIODevice &rawCopy, InputMode mode, const std::vector<char> &ticks, TimeSlice &slice,
+Result<> tickedRows(QIODevice &rawCopy, InputMode mode, const std::vector<char> &ticks, Progress &progress,
                     const std::function<void(int row)> &onTicked);
 
 } // namespace channelWalk

@@ -16,7 +16,7 @@
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
 #include "intake/RawCopier.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 
 #include <QBuffer>
 
@@ -61,8 +61,8 @@ QByteArray throughPass(QByteArray input, const Pass &pass)
     QByteArray output;
     QBuffer out(&output);
     out.open(QIODevice::WriteOnly);
-    TimeSlice slice;
-    FUZZ_CHECK(pass(in, out, slice).ok());
+    Progress progress;
+    FUZZ_CHECK(pass(in, out, progress).ok());
     return output;
 }
 
@@ -88,9 +88,9 @@ int walkEntries(QByteArray raw, InputMode mode)
 {
     QBuffer device(&raw);
     device.open(QIODevice::ReadOnly);
-    TimeSlice slice;
+    Progress progress;
     int count = 0;
-    FUZZ_CHECK(channelWalk::forEachEntry(device, mode, std::numeric_limits<int>::max(), slice, [&](int i) {
+    FUZZ_CHECK(channelWalk::forEachEntry(device, mode, std::numeric_limits<int>::max(), progress, [&](int i) {
                    FUZZ_CHECK(i == count);
                    ++count;
                }).ok());
@@ -100,8 +100,8 @@ int walkEntries(QByteArray raw, InputMode mode)
 void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize)
 {
     QByteArrayList fused;
-    QByteArray normalised = throughPass(raw, [&](QIODevice &in, QIODevice &out, TimeSlice &slice) {
-        return passes::normalise(in, out, normaliser, mode, slice,
+    QByteArray normalised = throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
+        return passes::normalise(in, out, normaliser, mode, progress,
                                  [&](QByteArrayView name) { fused.append(name.toByteArray()); });
     });
 
@@ -112,9 +112,9 @@ void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qs
 
     QBuffer copy(&normalised);
     copy.open(QIODevice::ReadOnly);
-    TimeSlice slice;
+    Progress progress;
     QByteArrayList names;
-    FUZZ_CHECK(passes::readChannelNames(copy, mode, slice, [&](QByteArrayView name) {
+    FUZZ_CHECK(passes::readChannelNames(copy, mode, progress, [&](QByteArrayView name) {
                    if (mode == InputMode::Utf8)
                        FUZZ_CHECK(utf8::isValid(name));
                    names.append(name.toByteArray());

@@ -13,7 +13,7 @@
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
 #include "intake/RawCopier.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "reference/ReferenceWriter.h"
 #include "writer/PlaylistWriter.h"
 
@@ -41,8 +41,8 @@ QByteArray normalisedCopy(QByteArrayView playlist, InputMode mode, QStringList &
     QBuffer out(&copy);
     out.open(QIODevice::WriteOnly);
     Normaliser normaliser;
-    TimeSlice slice;
-    FUZZ_CHECK(passes::normalise(in, out, normaliser, mode, slice, [&](QByteArrayView name) {
+    Progress progress;
+    FUZZ_CHECK(passes::normalise(in, out, normaliser, mode, progress, [&](QByteArrayView name) {
                    const QString text = mode == InputMode::Utf8 ? utf8::toUtf16(name) : ansi::toUtf16(name);
                    names.append(QString(text).remove(QChar(1)));
                }).ok());
@@ -69,10 +69,10 @@ void compare(QByteArrayView playlist, InputMode mode, QByteArrayView list)
     QByteArray written;
     QBuffer out(&written);
     out.open(QIODevice::WriteOnly);
-    TimeSlice slice;
+    Progress progress;
     PlaylistWriter writer(copy, mode);
     FUZZ_CHECK(writer.entryCount() == names.size());
-    FUZZ_CHECK(bool(writer.write(entries, out, slice)));
+    FUZZ_CHECK(bool(writer.write(entries, out, progress)));
     FUZZ_CHECK(written == reference::writePlaylist(playlist, mode, QList<int>(entries.begin(), entries.end())));
 }
 

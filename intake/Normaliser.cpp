@@ -58,14 +58,14 @@ QByteArrayView Normaliser::readLine(QByteArrayView rawLine, QByteArray &scratch)
 
 std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, QByteArray &out)
 {
-    const QByteArrayView listed = channelEntry::listedForm(rawLine, m_listed);
-    const QByteArrayView line = trimSpaces(readLine(listed, m_decoded));
-    if (!channelEntry::isEntry(line)) {
-        const QByteArrayView asRead = listed.data() == rawLine.data() ? line : trimSpaces(readLine(rawLine, m_decoded));
-        out.append(asRead.data(), asRead.size());
+    if (!channelEntry::isRawEntry(rawLine, m_mode, m_listed)) {
+        const QByteArrayView line = trimSpaces(readLine(rawLine, m_decoded));
+        out.append(line.data(), line.size());
         out.append("\r\n", 2);
         return std::nullopt;
     }
+
+    const QByteArrayView line = trimSpaces(readLine(channelEntry::listedForm(rawLine, m_listed), m_decoded));
 
     const qsizetype lineStart = out.size();
     if (channelEntry::isHeader(line))

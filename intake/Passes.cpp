@@ -6,7 +6,7 @@
 #include "intake/LineReader.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 
 #include <QIODevice>
 
@@ -63,7 +63,7 @@ private:
 
 } // namespace
 
-Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, TimeSlice &slice)
+Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress)
 {
     BlockWriter out(rawCopy, playlist);
     RawCopier copier;
@@ -77,15 +77,15 @@ Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, TimeSlice &slice)
         copier.feed(QByteArrayView(block.constData(), got), out.block());
         if (!out.flushIfFull())
             return out.failure();
-        if (!slice.nextBlock())
-            return FileFailure::stopped();
+        if (!progress.nextBlock())
+            return Stopped{};
     }
     copier.finish(out.block());
     return out.finish();
 }
 
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
-                   TimeSlice &slice, const NameSink &onName)
+                   Progress &progress, const NameSink &onName)
 {
     BlockWriter out(normalisedCopy, rawCopy, mappedBlockSize);
     normaliser.beginPass(mode);
@@ -98,9 +98,9 @@ Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &no
             normaliser.endPass();
             return out.failure();
         }
-        if (!slice.next()) {
+        if (!progress.next()) {
             normaliser.endPass();
-            return FileFailure::stopped();
+            return Stopped{};
         }
     }
     normaliser.endPass();
@@ -109,7 +109,7 @@ Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &no
     return out.finish();
 }
 
-Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, TimeSlice &slice, const NameSink &onName)
+Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName)
 {
     LineReader reader(normalisedCopy);
     QByteArrayView line;
@@ -126,8 +126,8 @@ Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, TimeSlice &
                 onName(name);
             }
         }
-        if (!slice.next())
-            return FileFailure::stopped();
+        if (!progress.next())
+            return Stopped{};
     }
     if (reader.failed())
         return FileFailure::of(Action::Read, normalisedCopy);

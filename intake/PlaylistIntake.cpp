@@ -1,7 +1,7 @@
 #include "intake/PlaylistIntake.h"
 
 #include "intake/Normaliser.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "intake/WorkingFiles.h"
 
 #include <QFile>
@@ -14,13 +14,13 @@ namespace {
 using Kind = WorkingFiles::Kind;
 
 // The pause serves stop requests (and the window, which runs elsewhere).
-Result<> pause(int milliseconds, TimeSlice &slice)
+Result<> pause(int milliseconds, Progress &progress)
 {
     constexpr int step = 10;
     for (int waited = 0; waited < milliseconds; waited += step) {
         QThread::msleep(step);
-        if (!slice.flush())
-            return FileFailure::stopped();
+        if (!progress.reportNow())
+            return Stopped{};
     }
     return {};
 }
@@ -37,7 +37,7 @@ Result<> keepIfWhole(Result<> pass, WorkingFiles &files, QFile &file, Kind kind)
     return pass;
 }
 
-Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, TimeSlice &slice)
+Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, Progress &progress)
 {
     auto playlist = openForReading(playlistPath);
     if (!playlist)
@@ -45,13 +45,13 @@ Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, TimeSlice
     auto raw = files.create(Kind::Raw);
     if (!raw)
         return raw.failure();
-    return keepIfWhole(passes::copyRaw(**playlist, **raw, slice), files, **raw, Kind::Raw);
+    return keepIfWhole(passes::copyRaw(**playlist, **raw, progress), files, **raw, Kind::Raw);
 }
 
 // The raw copy normalised into `normalised`, a new file or an old copy being
 // written over: what is left of an old copy past the new end goes.
 Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFiles &files, Normaliser &normaliser,
-                            InputMode mode, TimeSlice &slice, const passes::NameSink &onName)
+                            InputMode mode, Progress &progress, const passes::NameSink &onName)
 {
     if (!normalised)
         return normalised.failure();
@@ -59,7 +59,7 @@ Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFi
     auto raw = files.open(Kind::Raw);
     if (!raw)
         return keepIfWhole(raw.failure(), files, out, Kind::Normalised);
-    Result<> pass = passes::normalise(**raw, out, normaliser, mode, slice, onName);
+    Result<> pass = passes::normalise(**raw, out, normaliser, mode, progress, onName);
     if (pass && !out.resize(out.pos()))
         pass = FileFailure::of(FileFailure::Action::Write, out);
     return keepIfWhole(std::move(pass), files, out, Kind::Normalised);
@@ -68,13 +68,13 @@ Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFi
 } // namespace
 
 Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
-                      TimeSlice &slice, const passes::NameSink &onName)
+                      Progress &progress, const passes::NameSink &onName)
 {
-    Result<> result = makeRawCopy(playlistPath, files, slice);
+    Result<> result = makeRawCopy(playlistPath, files, progress);
     if (result)
-        result = pause(pauseBetweenPassesMs, slice);
+        result = pause(pauseBetweenPassesMs, progress);
     if (result)
-        result = makeNormalisedCopy(files.create(Kind::Normalised), files, normaliser, mode, slice, onName);
+        result = makeNormalisedCopy(files.create(Kind::Normalised), files, normaliser, mode, progress, onName);
     if (!result) {
         (void)files.remove(Kind::Normalised);
         (void)files.remove(Kind::Raw);
@@ -82,18 +82,18 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
     return result;
 }
 
-Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
+Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, Progress &progress,
                            const passes::NameSink &onName)
 {
-    return makeNormalisedCopy(files.rewrite(Kind::Normalised), files, normaliser, mode, slice, onName);
+    return makeNormalisedCopy(files.rewrite(Kind::Normalised), files, normaliser, mode, progress, onName);
 }
 
-Result<> listChannels(WorkingFiles &files, InputMode mode, TimeSlice &slice, const passes::NameSink &onName)
+Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::NameSink &onName)
 {
     auto normalised = files.open(Kind::Normalised);
     if (!normalised)
         return normalised.failure();
-    return passes::readChannelNames(**normalised, mode, slice, onName);
+    return passes::readChannelNames(**normalised, mode, progress, onName);
 }
 
 } // namespace intake

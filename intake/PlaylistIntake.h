@@ -2,12 +2,12 @@
 
 #include "encoding/InputMode.h"
 #include "intake/Passes.h"
-#include "intake/Result.h"
+#include "base/Result.h"
 
 #include <QString>
 
 class Normaliser;
-class TimeSlice;
+class Progress;
 class WorkingFiles;
 
 // The file side of loading a playlist and of listing its channels again.
@@ -20,15 +20,15 @@ inline constexpr int pauseBetweenPassesMs = 100;
 // into a new normalised copy, its channel names going to onName. A load that
 // fails or stops leaves no working file, as a cancelled one does.
 Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
-                      TimeSlice &slice, const passes::NameSink &onName);
+                      Progress &progress, const passes::NameSink &onName);
 
 // The encoding switch: the normalised copy made anew from the raw copy in the
 // mode now set, its names going to onName. NotLoaded when there was no
 // normalised copy to replace, or no raw copy to read.
-Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, TimeSlice &slice,
+Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, Progress &progress,
                            const passes::NameSink &onName);
 
 // Select-all: the channel names of the normalised copy.
-Result<> listChannels(WorkingFiles &files, InputMode mode, TimeSlice &slice, const passes::NameSink &onName);
+Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::NameSink &onName);
 
 } // namespace intake

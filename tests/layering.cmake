@@ -1,17 +1,21 @@
 cmake_minimum_required(VERSION 3.25)
 # Which folders each folder's code may include: the libraries build on each
-# other in this order, and a header-only include across it would slip past
-# the linker.
+# other in this order. The build lets a library see only the headers of what
+# it links; this also keeps a test's or a tool's folder from reaching past the
+# libraries it is meant for.
 #   cmake -DSOURCE_DIR=<top> -P layering.cmake
+set(allowed_base base)
 set(allowed_encoding encoding)
-set(allowed_intake encoding intake)
-set(allowed_channels encoding intake channels)
-set(allowed_writer encoding intake writer)
-set(allowed_fix encoding intake fix)
-set(allowed_app/session encoding intake channels writer fix app/session)
+set(allowed_intake base encoding intake)
+set(allowed_channels base encoding intake channels)
+set(allowed_writer base encoding intake writer)
+set(allowed_fix base encoding fix)
+set(allowed_app/session base encoding intake channels writer fix app/session)
+set(allowed_app base encoding intake channels writer fix app/session app)
+set(folders base encoding intake channels writer fix app/session app)
 
 set(failures "")
-foreach(folder encoding intake channels writer fix app/session)
+foreach(folder IN LISTS folders)
     file(GLOB sources "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" includes REGEX "^#include \"[a-z/]+/[A-Za-z0-9_]+\\.h\"")
@@ -23,6 +27,16 @@ foreach(folder encoding intake channels writer fix app/session)
             endif()
         endforeach()
     endforeach()
+endforeach()
+
+# Every folder of code is one of the layers above.
+file(GLOB_RECURSE all_sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.h")
+foreach(source IN LISTS all_sources)
+    get_filename_component(folder "${source}" DIRECTORY)
+    string(REGEX MATCH "^(build|tests|bench|fuzz)" outside "${folder}")
+    if(NOT outside AND NOT folder IN_LIST folders)
+        list(APPEND failures "${source}: in no layer")
+    endif()
 endforeach()
 
 if(failures)

@@ -1,6 +1,6 @@
 #include "writer/PlaylistSave.h"
 
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "intake/WorkingFiles.h"
 #include "writer/EarlyWriteback.h"
 #include "writer/PlaylistWriter.h"
@@ -45,7 +45,7 @@ Result<> checkTarget(const QString &path)
 
 // Copies through a temporary file, so the destination is either the old one
 // or a complete copy.
-Result<> copyReplacing(const QString &from, const QString &to, TimeSlice &slice)
+Result<> copyReplacing(const QString &from, const QString &to, Progress &progress)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
@@ -62,8 +62,8 @@ Result<> copyReplacing(const QString &from, const QString &to, TimeSlice &slice)
             break;
         if (out.write(buffer.constData(), n) != n)
             return failed(Action::Write, out);
-        if (!slice.next())
-            return FileFailure::stopped();
+        if (!progress.next())
+            return Stopped{};
     }
     if (!out.commit())
         return failed(Action::Write, out);
@@ -88,15 +88,15 @@ FileFailure replaceFailure(const QString &path, const std::error_code &error)
 // name for the same file, put in place of the old backup at once. A link (to
 // its own target, which the new output will replace) or a file system without
 // such names gets a copy instead.
-Result<> keepAsBackup(const QString &output, const QString &backup, TimeSlice &slice)
+Result<> keepAsBackup(const QString &output, const QString &backup, Progress &progress)
 {
     if (QFileInfo(output).isSymLink())
-        return copyReplacing(output, backup, slice);
+        return copyReplacing(output, backup, progress);
     const QString staging = backup + QStringLiteral(".kelvaro-") + QString::number(QRandomGenerator::global()->generate(), 36);
     std::error_code error;
     std::filesystem::create_hard_link(fileSystemPath(output), fileSystemPath(staging), error);
     if (error)
-        return copyReplacing(output, backup, slice);
+        return copyReplacing(output, backup, progress);
     std::filesystem::rename(fileSystemPath(staging), fileSystemPath(backup), error);
     if (error) {
         QFile::remove(staging);
@@ -107,7 +107,7 @@ Result<> keepAsBackup(const QString &output, const QString &backup, TimeSlice &s
 
 // Writes the playlist into the save file without committing it.
 Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const qint32> entries, InputMode mode,
-                        TimeSlice &slice)
+                        Progress &progress)
 {
     QByteArray read;
     QByteArrayView bytes;
@@ -129,8 +129,8 @@ Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const qint32> en
     if (!file.open(QIODevice::WriteOnly))
         return failed(Action::Create, file);
     EarlyWriteback out(file);
-    Result<> written = writer.write(entries, out, slice);
-    if (!written && !written.failure().isStop())
+    Result<> written = writer.write(entries, out, progress);
+    if (!written && !written.isStopped())
         return failed(Action::Write, file);
     return written;
 }
@@ -148,7 +148,7 @@ QString playlistBackupPath(const QString &folder, const QString &extension)
 }
 
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
-                      std::span<const qint32> entries, InputMode mode, TimeSlice &slice)
+                      std::span<const qint32> entries, InputMode mode, Progress &progress)
 {
     auto copy = files.open(WorkingFiles::Kind::Normalised);
     if (!copy)
@@ -165,11 +165,11 @@ Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFi
     }
 
     QSaveFile file(output);
-    if (Result<> written = writeNewOutput(**copy, file, entries, mode, slice); !written)
+    if (Result<> written = writeNewOutput(**copy, file, entries, mode, progress); !written)
         return written;
     (*copy)->close(); // unmaps it
     if (hadOutput) {
-        if (Result<> kept = keepAsBackup(output, backup, slice); !kept)
+        if (Result<> kept = keepAsBackup(output, backup, progress); !kept)
             return kept;
     }
     if (!file.commit())

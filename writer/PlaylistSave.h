@@ -1,13 +1,13 @@
 #pragma once
 
 #include "encoding/InputMode.h"
-#include "intake/Result.h"
+#include "base/Result.h"
 
 #include <QString>
 
 #include <span>
 
-class TimeSlice;
+class Progress;
 class WorkingFiles;
 
 // "Kelvaro." and the extension in the output folder; the backup of the
@@ -23,4 +23,4 @@ class WorkingFiles;
 // failed or stopped save leaves no temporary file behind. At every moment both
 // names hold a whole file. An empty list writes the header alone.
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,
-                      std::span<const qint32> entries, InputMode mode, TimeSlice &slice);
+                      std::span<const qint32> entries, InputMode mode, Progress &progress);

@@ -2,7 +2,7 @@
 
 #include "encoding/Ansi.h"
 #include "intake/ChannelEntry.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "writer/ChunkedOutput.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ PlaylistWriter::PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode, qs
     }
 }
 
-Result<> PlaylistWriter::write(std::span<const qint32> entries, QIODevice &device, TimeSlice &slice)
+Result<> PlaylistWriter::write(std::span<const qint32> entries, QIODevice &device, Progress &progress)
 {
     ChunkedOutput out(device, m_chunkBytes);
     out.append(headerLine);
@@ -90,8 +90,8 @@ Result<> PlaylistWriter::write(std::span<const qint32> entries, QIODevice &devic
         appendEntry(entry, out);
         if (out.failed())
             return FileFailure::of(FileFailure::Action::Write, device);
-        if (!slice.next())
-            return FileFailure::stopped();
+        if (!progress.next())
+            return Stopped{};
     }
     if (!out.finish())
         return FileFailure::of(FileFailure::Action::Write, device);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "encoding/InputMode.h"
-#include "intake/Result.h"
+#include "base/Result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -12,7 +12,7 @@
 
 class ChunkedOutput;
 class QIODevice;
-class TimeSlice;
+class Progress;
 
 // Writes the new playlist from the normalised copy: "#EXTM3U", then for each
 // channel of the new list, in its order, the one entry it was made from
@@ -37,8 +37,8 @@ public:
     [[nodiscard]] qsizetype entryCount() const { return qsizetype(m_starts.size()); }
 
     // entries: channel indexes below entryCount(), in the order to write.
-    // A failed write names the device; a stop comes as FileFailure::stopped().
-    Result<> write(std::span<const qint32> entries, QIODevice &out, TimeSlice &slice);
+    // A failed write names the device.
+    Result<> write(std::span<const qint32> entries, QIODevice &out, Progress &progress);
 
 private:
     struct Line;

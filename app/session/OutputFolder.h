@@ -1,6 +1,6 @@
 #pragma once
 
-#include "intake/Result.h"
+#include "base/Result.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 #include "channels/ChannelWalk.h"
 #include "encoding/Text.h"
 #include "intake/PlaylistIntake.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "writer/PlaylistSave.h"
 
 #include <QScopeGuard>
@@ -21,7 +21,7 @@ PlaylistSession::PlaylistSession(const QString &programFolder, const QString &te
     : QObject(parent)
     , m_programFolder(programFolder)
     , m_files(temporaryFolder)
-    , m_progressIntervalMs(TimeSlice::defaultIntervalMs)
+    , m_progressIntervalMs(Progress::defaultIntervalMs)
 {
 }
 
@@ -60,8 +60,8 @@ void PlaylistSession::load(const QString &path)
     m_sourceList.clear(m_inputMode);
     const InputMode mode = m_inputMode;
     fillSourceList(Operation::Load, false,
-                   [this, playlistPath, mode](TimeSlice &slice, const passes::NameSink &sink) {
-                       return intake::loadPlaylist(playlistPath, m_files, m_normaliser, mode, slice, sink);
+                   [this, playlistPath, mode](Progress &progress, const passes::NameSink &sink) {
+                       return intake::loadPlaylist(playlistPath, m_files, m_normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
                        if (!result) {
@@ -87,8 +87,8 @@ void PlaylistSession::setInputMode(InputMode mode)
     m_sourceList.clear(mode);
     m_newList.clear();
     fillSourceList(Operation::SwitchEncoding, m_selectAllTicked,
-                   [this, mode](TimeSlice &slice, const passes::NameSink &sink) {
-                       return intake::rebuildSourceList(m_files, m_normaliser, mode, slice, sink);
+                   [this, mode](Progress &progress, const passes::NameSink &sink) {
+                       return intake::rebuildSourceList(m_files, m_normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
                        showChannelCount(m_sourceList.count());
@@ -119,8 +119,8 @@ void PlaylistSession::selectAll()
     m_sourceList.clear(m_inputMode);
     const InputMode mode = m_inputMode;
     fillSourceList(Operation::SelectAll, ticked,
-                   [this, mode](TimeSlice &slice, const passes::NameSink &sink) {
-                       return intake::listChannels(m_files, mode, slice, sink);
+                   [this, mode](Progress &progress, const passes::NameSink &sink) {
+                       return intake::listChannels(m_files, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
                        showChannelCount(m_sourceList.count());
@@ -155,8 +155,8 @@ void PlaylistSession::createNewList()
     std::vector<char> ticks = m_sourceList.ticks(); // as they are at the click
     auto pending = std::make_shared<std::vector<qint32>>();
     run(Operation::Create,
-        [mode, raw, ticks = std::move(ticks), pending](TimeSlice &slice) {
-            return channelWalk::tickedRows(*raw, mode, ticks, slice, [&](int row) { pending->push_back(row); });
+        [mode, raw, ticks = std::move(ticks), pending](Progress &progress) {
+            return channelWalk::tickedRows(*raw, mode, ticks, progress, [&](int row) { pending->push_back(row); });
         },
         [this, pending] {
             if (pending->empty())
@@ -197,14 +197,14 @@ void PlaylistSession::save()
     const QString extension = m_saveExtension;
     const InputMode mode = m_inputMode;
     run(Operation::Save,
-        [this, rows, folder, extension, mode](TimeSlice &slice) -> Result<> {
+        [this, rows, folder, extension, mode](Progress &progress) -> Result<> {
             freedMemory::releaseForSave();
             const auto kept = qScopeGuard(freedMemory::saveEnded);
             Result<OutputFolder> chosen = OutputFolder::choose(m_programFolder);
             if (!chosen)
                 return chosen.failure();
             *folder = *chosen;
-            return savePlaylist(folder->path, extension, m_files, *rows, mode, slice);
+            return savePlaylist(folder->path, extension, m_files, *rows, mode, progress);
         },
         {},
         [folder](const Result<> &result) {
@@ -225,8 +225,8 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
     auto pending = std::make_shared<NameList>(m_inputMode);
     const InputMode mode = m_inputMode;
     run(operation,
-        [fill = std::move(fill), pending](TimeSlice &slice) {
-            return fill(slice, [&](QByteArrayView name) { pending->append(name); });
+        [fill = std::move(fill), pending](Progress &progress) {
+            return fill(progress, [&](QByteArrayView name) { pending->append(name); });
         },
         [this, pending, mode, ticked] {
             if (pending->isEmpty())
@@ -254,12 +254,12 @@ void PlaylistSession::run(Operation operation, Work work, Report report, Done do
     const int interval = m_progressIntervalMs;
     m_task.start(
         [this, work = std::move(work), report = std::move(report), result, interval] {
-            TimeSlice slice([&] {
+            Progress progress([&] {
                 if (report)
                     report();
                 return !m_task.stopRequested();
             }, interval);
-            *result = work(slice);
+            *result = work(progress);
             if (report)
                 report();
         },

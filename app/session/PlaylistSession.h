@@ -6,7 +6,7 @@
 #include "encoding/InputMode.h"
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
-#include "intake/Result.h"
+#include "base/Result.h"
 #include "intake/SaveFormat.h"
 #include "intake/WorkingFiles.h"
 
@@ -16,7 +16,7 @@
 #include <functional>
 #include <optional>
 
-class TimeSlice;
+class Progress;
 
 // The loaded playlist and everything done with it: the working files, the
 // two channel lists, the input mode, the save format and the counters. It
@@ -100,16 +100,16 @@ Q_SIGNALS:
     void finished(PlaylistSession::Operation operation);
 
 private:
-    // Runs on the task's thread; the slice reports progress and tells when to stop.
-    using Work = std::function<Result<>(TimeSlice &slice)>;
-    // Runs on the task's thread at every slice and at the end: hands on what
+    // Runs on the task's thread; `progress` hands on what it did and tells when to stop.
+    using Work = std::function<Result<>(Progress &progress)>;
+    // Runs on the task's thread at every report and at the end: hands on what
     // the work gathered.
     using Report = std::function<void()>;
     // Runs here when the work has ended (not when it was stopped); returns
     // the message to show, if any.
     using Done = std::function<QString(const Result<> &result)>;
     // The pass that fills the source list, giving each name to the sink.
-    using Fill = std::function<Result<>(TimeSlice &slice, const passes::NameSink &sink)>;
+    using Fill = std::function<Result<>(Progress &progress, const passes::NameSink &sink)>;
 
     void run(Operation operation, Work work, Report report, Done done);
     void fillSourceList(Operation operation, bool ticked, Fill fill, Done done);

@@ -2,7 +2,7 @@
 #include "common/TestSupport.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -18,10 +18,10 @@ QStringList created(QByteArray raw, InputMode mode, const QStringList &items, co
 {
     QBuffer device(&raw);
     device.open(QIODevice::ReadOnly);
-    TimeSlice slice;
+    Progress progress;
     QStringList out;
     const Result<> result =
-        channelWalk::forEachEntry(device, mode, int(items.size()), slice, [&](int i) {
+        channelWalk::forEachEntry(device, mode, int(items.size()), progress, [&](int i) {
             if (ticks.value(i))
                 out << items[i];
         });
@@ -33,9 +33,9 @@ int entriesSeen(const QByteArray &raw, InputMode mode)
     QByteArray copy = raw;
     QBuffer device(&copy);
     device.open(QIODevice::ReadOnly);
-    TimeSlice slice;
+    Progress progress;
     int seen = 0;
-    (void)channelWalk::forEachEntry(device, mode, std::numeric_limits<int>::max(), slice, [&](int) { ++seen; });
+    (void)channelWalk::forEachEntry(device, mode, std::numeric_limits<int>::max(), progress, [&](int) { ++seen; });
     return seen;
 }
 
@@ -159,10 +159,10 @@ void TestChannelWalk::stopsWhenAsked()
     QBuffer device(&raw);
     device.open(QIODevice::ReadOnly);
     int calls = 0;
-    TimeSlice slice([&] { ++calls; return false; }, 0);
+    Progress progress([&] { ++calls; return false; }, 0);
     int seen = 0;
-    const Result<> result = channelWalk::forEachEntry(device, InputMode::Utf8, 1000, slice, [&](int) { ++seen; });
-    QVERIFY(!result && result.failure().isStop());
+    const Result<> result = channelWalk::forEachEntry(device, InputMode::Utf8, 1000, progress, [&](int) { ++seen; });
+    QVERIFY(result.isStopped());
     QCOMPARE(calls, 1);
     QCOMPARE(seen, 1);
 }

@@ -2,7 +2,7 @@
 #include "encoding/InputMode.h"
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -33,9 +33,9 @@ QByteArrayList readBack(QByteArray copy, InputMode mode)
 {
     QBuffer device(&copy);
     device.open(QIODevice::ReadOnly);
-    TimeSlice slice;
+    Progress progress;
     QByteArrayList names;
-    (void)passes::readChannelNames(device, mode, slice, [&](QByteArrayView name) { names << name.toByteArray(); });
+    (void)passes::readChannelNames(device, mode, progress, [&](QByteArrayView name) { names << name.toByteArray(); });
     return names;
 }
 
@@ -241,8 +241,8 @@ void TestNormaliser::passWritesEveryLine()
     QBuffer out(&written);
     QVERIFY(out.open(QIODevice::WriteOnly));
     Normaliser normaliser;
-    TimeSlice slice;
-    QVERIFY(passes::normalise(in, out, normaliser, InputMode::Utf8, slice, [](QByteArrayView) {}));
+    Progress progress;
+    QVERIFY(passes::normalise(in, out, normaliser, InputMode::Utf8, progress, [](QByteArrayView) {}));
     QCOMPARE(written.size(), expected.size());
     QVERIFY(written == expected);
 }

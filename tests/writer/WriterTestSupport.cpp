@@ -4,7 +4,7 @@
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
 #include "intake/RawCopier.h"
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 
 #include <QBuffer>
 #include <QDebug>
@@ -39,8 +39,8 @@ Copy normalisedCopy(const QByteArray &playlist, InputMode mode)
     QBuffer out(&copy.bytes);
     out.open(QIODevice::WriteOnly);
     Normaliser normaliser;
-    TimeSlice slice;
-    const Result<> made = passes::normalise(in, out, normaliser, mode, slice,
+    Progress progress;
+    const Result<> made = passes::normalise(in, out, normaliser, mode, progress,
                                             [&](QByteArrayView name) { copy.names.append(name.toByteArray()); });
     if (!made)
         qFatal("the normalising pass failed on a buffer");
@@ -51,10 +51,10 @@ Saved saveFromCopy(const QByteArray &copy, InputMode mode, const QList<int> &ent
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    TimeSlice slice;
+    Progress progress;
     PlaylistWriter writer(copy, mode, chunkBytes);
     const std::vector<qint32> indexes(entries.begin(), entries.end());
-    Result<> result = writer.write(indexes, buffer, slice);
+    Result<> result = writer.write(indexes, buffer, progress);
     return {result, buffer.data()};
 }
 

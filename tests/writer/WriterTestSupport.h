@@ -1,7 +1,7 @@
 #pragma once
 
 #include "encoding/InputMode.h"
-#include "intake/Result.h"
+#include "base/Result.h"
 #include "writer/PlaylistWriter.h"
 
 #include <QByteArray>

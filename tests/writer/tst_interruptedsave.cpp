@@ -2,7 +2,7 @@
 // playlist: the output is the old one or the whole new one, the backup is
 // the one before or the old output, and nothing else is left in the folder.
 // The save runs in a child process, this program started again.
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "intake/WorkingFiles.h"
 #include "writer/PlaylistSave.h"
 
@@ -42,10 +42,10 @@ Result<> saveLargeList(const QString &folder, const QString &temporaryRoot)
     QFile out(files.path(WorkingFiles::Kind::Normalised));
     if (!out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size() || !out.flush())
         return FileFailure{FileFailure::Action::Write, out.fileName(), out.errorString()};
-    TimeSlice slice;
+    Progress progress;
     std::printf("saving\n");
     std::fflush(stdout);
-    return savePlaylist(folder, QStringLiteral("m3u"), files, entries, InputMode::Utf8, slice);
+    return savePlaylist(folder, QStringLiteral("m3u"), files, entries, InputMode::Utf8, progress);
 }
 
 } // namespace

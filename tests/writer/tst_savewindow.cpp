@@ -1,5 +1,5 @@
 #include "app/session/Messages.h"
-#include "channels/NewListView.h"
+#include "app/NewListView.h"
 #include "common/WindowDriver.h"
 
 #include <QAbstractButton>

@@ -2,7 +2,7 @@
 #include "reference/ReferenceWriter.h"
 #include "WriterTestSupport.h"
 
-#include "intake/TimeSlice.h"
+#include "base/Progress.h"
 #include "intake/WorkingFiles.h"
 #include "writer/PlaylistSave.h"
 
@@ -81,12 +81,12 @@ public:
     }
     [[nodiscard]] Result<> save(const QList<qint32> &entries, const QString &extension = QStringLiteral("m3u"))
     {
-        TimeSlice slice;
-        return save(entries, extension, slice);
+        Progress progress;
+        return save(entries, extension, progress);
     }
-    [[nodiscard]] Result<> save(const QList<qint32> &entries, const QString &extension, TimeSlice &slice)
+    [[nodiscard]] Result<> save(const QList<qint32> &entries, const QString &extension, Progress &progress)
     {
-        return savePlaylist(folder, extension, workingFiles, entries, InputMode::Utf8, slice);
+        return savePlaylist(folder, extension, workingFiles, entries, InputMode::Utf8, progress);
     }
 
     QTemporaryDir root;
@@ -333,9 +333,9 @@ void TestWriterSave::stopLeavesTheFilesAlone()
     Workspace w;
     writeFile(w.output(), oldOutput, readWrite);
     writeFile(w.backup(), oldBackup, readWrite);
-    TimeSlice stop([] { return false; }, 0);
+    Progress stop([] { return false; }, 0);
     const Result<> saved = w.save({0}, QStringLiteral("m3u"), stop);
-    QVERIFY(!saved && saved.failure().isStop());
+    QVERIFY(saved.isStopped());
     QCOMPARE(readFile(w.output()), oldOutput);
     QCOMPARE(readFile(w.backup()), oldBackup);
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
@@ -362,11 +362,11 @@ void TestWriterSave::failedWriteIsReported()
     const QList<int> entries{2, 0, 1};
     const QByteArray full = reference::writePlaylist(playlist, InputMode::Utf8, entries);
     writertest::FailingDevice device(accepted < 0 ? full.size() - 1 : accepted);
-    TimeSlice slice;
+    Progress progress;
     const QByteArray copy = writertest::normalisedCopy(playlist, InputMode::Utf8).bytes;
     PlaylistWriter writer(copy, InputMode::Utf8, chunk);
     const qint32 indexes[] = {2, 0, 1};
-    const Result<> written = writer.write(indexes, device, slice);
+    const Result<> written = writer.write(indexes, device, progress);
     QVERIFY(!written);
     QCOMPARE(written.failure().action, FileFailure::Action::Write);
     QCOMPARE(written.failure().reason, QStringLiteral("device full"));
@@ -377,10 +377,10 @@ void TestWriterSave::shortWritesAreCompleted()
 {
     const QByteArray copy = crlfLines({header, entryA, "UA", entryB, "UB"});
     writertest::FailingDevice device(1 << 20, 3);
-    TimeSlice slice;
+    Progress progress;
     PlaylistWriter writer(copy, InputMode::Utf8);
     const qint32 entries[] = {1, 0};
-    QVERIFY(writer.write(entries, device, slice));
+    QVERIFY(writer.write(entries, device, progress));
     QCOMPARE(device.received(), crlfLines({header, entryB, "UB", "#EXTINF:-1,A", "UA"}));
 }
 

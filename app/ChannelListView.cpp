@@ -1,4 +1,4 @@
-#include "channels/ChannelListView.h"
+#include "app/ChannelListView.h"
 
 #include <QEvent>
 #include <QPainter>

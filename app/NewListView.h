@@ -1,6 +1,6 @@
 #pragma once
 
-#include "channels/ChannelListView.h"
+#include "app/ChannelListView.h"
 
 #include <QCursor>
 

@@ -1,5 +1,5 @@
 #include "app/Artwork.h"
-#include "channels/NewListView.h"
+#include "app/NewListView.h"
 #include "common/WindowDriver.h"
 
 #include <QAbstractButton>

@@ -1,13 +1,19 @@
 #pragma once
 
-#include "intake/FileFailure.h"
+#include "base/FileFailure.h"
 
 #include <utility>
 #include <variant>
 
-// What a file operation gives back: its value, or why it did not complete.
-// Every function that can fail on a file returns one; the session turns the
-// failure into what the user is told.
+// An operation that was asked to stop (the window is closing): not a failure,
+// nothing to tell.
+struct Stopped
+{
+};
+
+// How an operation on files ended: done (with its value), failed (with why),
+// or stopped. Every function that can fail on a file returns one; the session
+// turns a failure into what the user is told.
 template<class T = void>
 class [[nodiscard]] Result
 {
@@ -20,8 +26,13 @@ public:
         : m_state(std::in_place_index<1>, std::move(failure))
     {
     }
+    Result(Stopped)
+        : m_state(std::in_place_index<2>)
+    {
+    }
 
     [[nodiscard]] bool ok() const { return m_state.index() == 0; }
+    [[nodiscard]] bool isStopped() const { return m_state.index() == 2; }
     explicit operator bool() const { return ok(); }
 
     [[nodiscard]] T &value() { return std::get<0>(m_state); }
@@ -33,7 +44,7 @@ public:
     [[nodiscard]] const FileFailure &failure() const { return std::get<1>(m_state); }
 
 private:
-    std::variant<T, FileFailure> m_state;
+    std::variant<T, FileFailure, Stopped> m_state;
 };
 
 template<>
@@ -42,21 +53,25 @@ class [[nodiscard]] Result<void>
 public:
     Result() = default;
     Result(FileFailure failure)
-        : m_failure(std::move(failure))
-        , m_failed(true)
+        : m_state(std::move(failure))
     {
     }
+    Result(Stopped)
+        : m_state(Stopped{})
+    {
+    }
+    // The same end without the value.
     template<class T>
     Result(const Result<T> &other)
-        : Result(other.ok() ? Result() : Result(other.failure()))
+        : Result(other.ok() ? Result() : other.isStopped() ? Result(Stopped{}) : Result(other.failure()))
     {
     }
 
-    [[nodiscard]] bool ok() const { return !m_failed; }
+    [[nodiscard]] bool ok() const { return m_state.index() == 0; }
+    [[nodiscard]] bool isStopped() const { return m_state.index() == 2; }
     explicit operator bool() const { return ok(); }
-    [[nodiscard]] const FileFailure &failure() const { return m_failure; }
+    [[nodiscard]] const FileFailure &failure() const { return std::get<1>(m_state); }
 
 private:
-    FileFailure m_failure;
-    bool m_failed = false;
+    std::variant<std::monostate, FileFailure, Stopped> m_state;
 };

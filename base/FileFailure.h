@@ -4,10 +4,9 @@
 
 class QIODevice;
 
-// Why a file operation did not complete. Most failures are the file's: they
-// are told to the user as a short Russian message that names the file and the
-// reason. Two are not: a working file that is not there means nothing is
-// loaded, and a stop request means the window is closing.
+// Why a file operation failed. Most failures are the file's: they are told to
+// the user as a short Russian message that names the file and the reason. One
+// is not: a working file that is not there means nothing is loaded.
 struct FileFailure
 {
     enum class Action {
@@ -21,7 +20,6 @@ struct FileFailure
     enum class Kind {
         Failed,
         NotLoaded,
-        Stopped,
     };
 
     Action action = Action::Open;
@@ -32,9 +30,7 @@ struct FileFailure
     // The device's file name (when it is a file) and its error string.
     [[nodiscard]] static FileFailure of(Action action, const QIODevice &device);
     [[nodiscard]] static FileFailure notLoaded(const QString &path);
-    [[nodiscard]] static FileFailure stopped();
 
-    [[nodiscard]] bool isStop() const { return kind == Kind::Stopped; }
     // For Failed only: "Не удалось ... файл!", the path and the reason.
     [[nodiscard]] QString message() const;
 };

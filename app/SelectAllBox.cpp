@@ -1,4 +1,4 @@
-#include "channels/SelectAllBox.h"
+#include "app/SelectAllBox.h"
 
 #include <QMouseEvent>
 

@@ -5,19 +5,20 @@
 #include <functional>
 #include <utility>
 
-// Long passes over a playlist hand on what they have done after each slice of
-// work (about 15 ms), not after every line: the window's counters move, and
-// the pass pays for it only a few dozen times a second. The same call tells
-// the pass whether it must stop.
-class TimeSlice
+// How a long pass over a playlist reports what it has done and learns whether
+// to stop. The pass calls next() once per unit of work; every interval (about
+// 15 ms) the callback runs, which hands on what was gathered (the window's
+// counters move) and answers whether to go on. So the pass pays for the
+// report only a few dozen times a second.
+class Progress
 {
 public:
-    // Runs when a slice is used up; returns false when the pass must stop.
+    // Returns false when the pass must stop.
     using Callback = std::function<bool()>;
 
     static constexpr int defaultIntervalMs = 15;
 
-    explicit TimeSlice(Callback callback = {}, int intervalMs = defaultIntervalMs)
+    explicit Progress(Callback callback = {}, int intervalMs = defaultIntervalMs)
         : m_callback(std::move(callback))
         , m_intervalMs(intervalMs)
     {
@@ -31,7 +32,7 @@ public:
     [[nodiscard]] bool nextBlock() { return advance(unitsPerLook); }
 
     // Runs the callback now, e.g. once more at the end of a pass.
-    [[nodiscard]] bool flush()
+    [[nodiscard]] bool reportNow()
     {
         m_timer.restart();
         return !m_callback || m_callback();

@@ -1,4 +1,4 @@
-#include "intake/FileFailure.h"
+#include "base/FileFailure.h"
 
 #include <QDir>
 #include <QFileDevice>
@@ -12,11 +12,6 @@ FileFailure FileFailure::of(Action action, const QIODevice &device)
 FileFailure FileFailure::notLoaded(const QString &path)
 {
     return {Action::Open, path, {}, Kind::NotLoaded};
-}
-
-FileFailure FileFailure::stopped()
-{
-    return {Action::Open, {}, {}, Kind::Stopped};
 }
 
 QString FileFailure::message() const

@@ -1,4 +1,4 @@
-#include "channels/NewListView.h"
+#include "app/NewListView.h"
 
 #include <QItemSelectionModel>
 
