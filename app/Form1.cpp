@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/Centre.h"
-#include "app/ClickLabel.h"
+#include "app/ClickWatcher.h"
 #include "app/CountLabel.h"
 #include "app/Form2.h"
 #include "app/Form3.h"
@@ -15,9 +15,9 @@
 #include "app/session/PlaylistSession.h"
 #include "app/ChannelListView.h"
 #include "app/NewListView.h"
-#include "app/SelectAllBox.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -81,15 +81,19 @@ void Form1::bindCommands()
     connect(m_ui.m3uOption, &QRadioButton::clicked, this, [this] { m_session.setSaveFormat(SaveFormat::Option::M3u); });
     connect(m_ui.m3u8Option, &QRadioButton::clicked, this, [this] { m_session.setSaveFormat(SaveFormat::Option::M3u8); });
     connect(m_ui.selectAllBox, &QCheckBox::toggled, &m_session, &PlaylistSession::setSelectAllTicked);
-    connect(m_ui.selectAllBox, &SelectAllBox::mouseReleased, &m_session, &PlaylistSession::selectAll);
+    // Select-all runs when a mouse button, any button, is released on the
+    // box; a keyboard toggle only changes the box.
+    auto selectAllClicks = new ClickWatcher(m_ui.selectAllBox, Qt::AllButtons, ClickWatcher::Release::Anywhere);
+    connect(selectAllClicks, &ClickWatcher::clicked, &m_session, &PlaylistSession::selectAll);
     connect(&m_session, &PlaylistSession::stateChanged, this, &Form1::updateControls);
     connect(&m_session, &PlaylistSession::message, this, [this](const QString &text) { infoMessage::show(this, text); });
 }
 
 void Form1::bindMoves()
 {
-    new HoldRepeat(m_ui.upButton, m_ui.upDelay, m_ui.upRepeat, [this] { step(true); }, this);
-    new HoldRepeat(m_ui.downButton, m_ui.downDelay, m_ui.downRepeat, [this] { step(false); }, this);
+    new HoldRepeat(m_ui.upButton, m_ui.upDelay, m_ui.upRepeat, [this] { moveSelected(NewListModel::Direction::Up); }, this);
+    new HoldRepeat(m_ui.downButton, m_ui.downDelay, m_ui.downRepeat,
+                   [this] { moveSelected(NewListModel::Direction::Down); }, this);
     // A click (or the space bar) moves nothing; the press did.
     for (QPushButton *button : {m_ui.upButton, m_ui.downButton})
         connect(button, &QPushButton::clicked, this, [this] { m_ui.background->setFocus(); });
@@ -119,8 +123,14 @@ void Form1::connectLinks()
     };
     for (const auto &[action, link] : entries)
         connect(action, &QAction::triggered, this, [link = link] { openLink(link); });
-    connect(m_ui.playlistSiteLogo, &ClickLabel::clicked, this, [] { openLink(Link::PlaylistSiteHome); });
-    connect(m_ui.authorLogo, &ClickLabel::clicked, this, [] { openLink(Link::AuthorHome); });
+    const std::pair<QLabel *, Link> logos[] = {
+        {m_ui.playlistSiteLogo, Link::PlaylistSiteHome},
+        {m_ui.authorLogo, Link::AuthorHome},
+    };
+    for (const auto &[logo, link] : logos) {
+        auto clicks = new ClickWatcher(logo, Qt::LeftButton, ClickWatcher::Release::OverWidget);
+        connect(clicks, &ClickWatcher::clicked, this, [link = link] { openLink(link); });
+    }
 }
 
 void Form1::connectWindows()
@@ -139,14 +149,14 @@ void Form1::updateControls()
     m_ui.downButton->setEnabled(s.canMove());
     m_ui.selectAllBox->setEnabled(s.canSelectAll());
     m_ui.selectAllBox->setChecked(s.isSelectAllTicked());
-    m_ui.ansiOption->setEnabled(!s.isEncodingLocked());
-    m_ui.utf8Option->setEnabled(!s.isEncodingLocked());
+    m_ui.ansiOption->setEnabled(s.canSwitchEncoding());
+    m_ui.utf8Option->setEnabled(s.canSwitchEncoding());
     (s.inputMode() == InputMode::Ansi ? m_ui.ansiOption : m_ui.utf8Option)->setChecked(true);
-    m_ui.m3uOption->setEnabled(s.isSaveFormatEnabled());
-    m_ui.m3u8Option->setEnabled(s.isSaveFormatEnabled());
+    m_ui.m3uOption->setEnabled(s.canChooseSaveFormat());
+    m_ui.m3u8Option->setEnabled(s.canChooseSaveFormat());
     if (const auto format = s.saveFormat())
         (*format == SaveFormat::Option::M3u ? m_ui.m3uOption : m_ui.m3u8Option)->setChecked(true);
-    m_ui.busyLabel->setVisible(s.isBusyShown());
+    m_ui.busyLabel->setVisible(s.isBusy());
 }
 
 void Form1::loadFromDialog()
@@ -154,8 +164,7 @@ void Form1::loadFromDialog()
     m_ui.background->setFocus();
     if (!m_session.prepareLoad())
         return;
-    const Result<OutputFolder> folder = OutputFolder::choose(m_session.programFolder());
-    std::optional<QString> chosen = m_chooseFile(this, folder ? folder->path : m_session.programFolder());
+    std::optional<QString> chosen = m_chooseFile(this, OutputFolder::dialogFolder(m_session.programFolder()));
     if (!chosen || chosen->isEmpty() || chosen->size() > playlistDialog::maxPathLength)
         return;
     m_session.load(*chosen);
@@ -167,12 +176,12 @@ void Form1::load(const QString &path)
         m_session.load(path);
 }
 
-void Form1::step(bool up)
+void Form1::moveSelected(NewListModel::Direction direction)
 {
     const int row = m_ui.newList->selectedRow();
     if (row < 0)
         return;
-    const int to = m_session.moveChannel(row, up ? NewListModel::Direction::Up : NewListModel::Direction::Down);
+    const int to = m_session.moveChannel(row, direction);
     if (to != row)
         m_ui.newList->selectRow(to);
 }
@@ -184,7 +193,7 @@ void Form1::showAbout()
 
 void Form1::showFix()
 {
-    showSingle(m_fix, m_session.programFolder());
+    showSingle(m_fix, m_session);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form1Ui.h"
+#include "channels/NewListModel.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -44,7 +45,7 @@ private:
     void updateControls();
 
     void loadFromDialog();
-    void step(bool up);
+    void moveSelected(NewListModel::Direction direction);
     void showAbout();
     void showFix();
 

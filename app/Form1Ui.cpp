@@ -1,7 +1,6 @@
 #include "app/Form1Ui.h"
 
 #include "app/Artwork.h"
-#include "app/ClickLabel.h"
 #include "app/CountLabel.h"
 #include "app/Fonts.h"
 #include "app/Palettes.h"
@@ -9,8 +8,8 @@
 #include "app/Twips.h"
 #include "app/ChannelListView.h"
 #include "app/NewListView.h"
-#include "app/SelectAllBox.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -134,7 +133,7 @@ void Form1Ui::createControls(QWidget *client)
     background = panel(client, "Picture1", rect(60, 60, 10800, 7740));
     QWidget *p = background;
 
-    playlistSiteLogo = make<ClickLabel>(p, "Image1", rect(420, 315, 1080, 945));
+    playlistSiteLogo = make<QLabel>(p, "Image1", rect(420, 315, 1080, 945));
     playlistSiteLogo->setPixmap(artwork::playlistSiteLogo(playlistSiteLogo->size()));
     playlistSiteLogo->setCursor(artwork::handCursor());
 
@@ -149,7 +148,7 @@ void Form1Ui::createControls(QWidget *client)
     createButton = button(p, "Command3", QStringLiteral("Создать"), rect(195, 3765, 1560, 495), false);
     label(p, "Label3", QStringLiteral("Выбрано:"), rect(465, 4410, 705, 240));
     newCount = label<CountLabel>(p, "Label4", QStringLiteral("0"), rect(1185, 4410, 345, 210), Qt::AlignHCenter | Qt::AlignTop);
-    selectAllBox = make<SelectAllBox>(p, "Check1", rect(300, 4980, 210, 255));
+    selectAllBox = make<QCheckBox>(p, "Check1", rect(300, 4980, 210, 255));
     selectAllBox->setEnabled(false);
     for (QWidget *indicator : std::initializer_list<QWidget *>{ansiOption, utf8Option, selectAllBox})
         palettes::setLightIndicator(indicator);
@@ -162,7 +161,7 @@ void Form1Ui::createControls(QWidget *client)
     newList->setDragCursor(artwork::handCursor());
     palettes::setFramedList(newList);
 
-    authorLogo = make<ClickLabel>(p, "Image2", rect(9210, 330, 1095, 1005));
+    authorLogo = make<QLabel>(p, "Image2", rect(9210, 330, 1095, 1005));
     authorLogo->setPixmap(artwork::authorLogo(authorLogo->size()));
     authorLogo->setCursor(artwork::handCursor());
     upButton = button(p, "Command4", QStringLiteral("Канал вверх"), rect(8985, 1770, 1560, 495), false);

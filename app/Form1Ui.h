@@ -1,7 +1,7 @@
 #pragma once
 
 class ChannelListView;
-class ClickLabel;
+class QCheckBox;
 class CountLabel;
 class NewListView;
 class QAction;
@@ -12,7 +12,6 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QWidget;
-class SelectAllBox;
 
 // The controls of the main window that the window binds, named by their
 // role; their object names are those of the window's design (in comments).
@@ -20,8 +19,8 @@ class SelectAllBox;
 struct Form1Ui
 {
     QFrame *background;          // Picture1
-    ClickLabel *playlistSiteLogo; // Image1
-    ClickLabel *authorLogo;      // Image2
+    QLabel *playlistSiteLogo;     // Image1
+    QLabel *authorLogo;           // Image2
     QPushButton *loadButton;     // Command1
     QPushButton *createButton;   // Command3
     QPushButton *saveButton;     // Command2
@@ -31,7 +30,7 @@ struct Form1Ui
     QRadioButton *utf8Option;    // Option2
     QRadioButton *m3u8Option;    // Option3
     QRadioButton *m3uOption;     // Option4
-    SelectAllBox *selectAllBox;  // Check1
+    QCheckBox *selectAllBox;     // Check1
     CountLabel *channelCount;    // Label2
     CountLabel *newCount;        // Label4
     QLabel *busyLabel;           // Label6

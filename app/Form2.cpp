@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/Centre.h"
+#include "app/FixedWindow.h"
 #include "app/Fonts.h"
 #include "app/Links.h"
 #include "app/Twips.h"
@@ -34,17 +35,10 @@ QPalette whitePalette(QPalette palette)
 } // namespace
 
 Form2::Form2(QWidget *centreOver)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                           | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(nullptr, fixedWindow::flags)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("О программе"));
-    setWindowIcon(artwork::programIcon());
-    setFont(fonts::windowFont());
-    setPalette(whitePalette(palette()));
-    setAutoFillBackground(true);
-    setFixedSize(twips::rect(0, 0, 4590, 2850).size());
+    fixedWindow::setUp(this, QStringLiteral("Form2"), QStringLiteral("О программе"), artwork::programIcon(),
+                       whitePalette(palette()), twips::rect(0, 0, 4590, 2850).size());
 
     createPanels();
     createLabels();

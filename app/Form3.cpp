@@ -5,9 +5,8 @@
 #include "app/Fonts.h"
 #include "app/InfoMessage.h"
 #include "app/Twips.h"
-#include "app/session/Messages.h"
-#include "app/session/OutputFolder.h"
-#include "fix/FixScript.h"
+#include "app/FixedWindow.h"
+#include "app/session/PlaylistSession.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -38,23 +37,24 @@ QPalette blackPalette(QPalette palette)
 
 } // namespace
 
-Form3::Form3(const QString &programFolder)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                           | Qt::MSWindowsFixedSizeDialogHint)
-    , m_programFolder(programFolder)
+Form3::Form3(PlaylistSession &session)
+    : QWidget(nullptr, fixedWindow::flags)
+    , m_session(session)
 {
-    setObjectName(QStringLiteral("Form3"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Исправление кракозябров в Windows"));
-    setWindowIcon(artwork::fixIcon());
-    setFont(fonts::windowFont());
-    setPalette(blackPalette(palette()));
-    setAutoFillBackground(true);
-    setFixedSize(twips::rect(0, 0, 7230, 4965).size());
+    fixedWindow::setUp(this, QStringLiteral("Form3"), QStringLiteral("Исправление кракозябров в Windows"),
+                       artwork::fixIcon(), blackPalette(palette()), twips::rect(0, 0, 7230, 4965).size());
 
     createFrame();
     createLabels();
     createButton();
+    // The window goes away before the message, so that the message stands
+    // alone. A failure keeps it open and names the file and the reason.
+    connect(&m_session, &PlaylistSession::fixScriptWritten, this, [this](const QString &text) {
+        close();
+        infoMessage::show(nullptr, text);
+    });
+    connect(&m_session, &PlaylistSession::fixScriptFailed, this,
+            [this](const QString &text) { infoMessage::show(this, text); });
     centreWindow(this, screen()->availableGeometry());
 }
 
@@ -112,17 +112,8 @@ void Form3::createButton()
     connect(m_createButton, &QPushButton::clicked, this, &Form3::createScript);
 }
 
-// The window goes away before the message, so that the message stands alone.
-// A failure keeps it open and names the file and the reason.
 void Form3::createScript()
 {
     m_panel->setFocus();
-    Result<OutputFolder> folder = OutputFolder::choose(m_programFolder);
-    Result<> written = folder ? writeFixScript(folder->path) : Result<>(folder.failure());
-    if (!written) {
-        infoMessage::show(this, written.failure().message());
-        return;
-    }
-    close();
-    infoMessage::show(nullptr, messages::fixScriptWritten(folder->besideProgram, folder->path));
+    m_session.writeFixScript();
 }

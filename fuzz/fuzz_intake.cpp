@@ -10,6 +10,7 @@
 #include "FuzzCheck.h"
 
 #include "channels/ChannelWalk.h"
+#include "common/InMemory.h"
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
 #include "intake/LineReader.h"
@@ -52,20 +53,6 @@ void checkLines(const QByteArray &copy, qsizetype blockSize)
     FUZZ_CHECK(readLines(copy, blockSize) == lines);
 }
 
-// Runs a pass from the bytes into new ones.
-template<class Pass>
-QByteArray throughPass(QByteArray input, const Pass &pass)
-{
-    QBuffer in(&input);
-    in.open(QIODevice::ReadOnly);
-    QByteArray output;
-    QBuffer out(&output);
-    out.open(QIODevice::WriteOnly);
-    Progress progress;
-    FUZZ_CHECK(pass(in, out, progress).ok());
-    return output;
-}
-
 void checkRawCopy(const QByteArray &playlist, const QByteArray &raw, qsizetype cut, qsizetype blockSize)
 {
     RawCopier copier;
@@ -100,7 +87,7 @@ int walkEntries(QByteArray raw, InputMode mode)
 void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize)
 {
     QByteArrayList fused;
-    QByteArray normalised = throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
+    QByteArray normalised = inMemory::throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
         return passes::normalise(in, out, normaliser, mode, progress,
                                  [&](QByteArrayView name) { fused.append(name.toByteArray()); });
     });
@@ -144,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray playlist(reinterpret_cast<const char *>(data) + 3, qsizetype(size) - 3);
     const qsizetype cut = ((data[1] << 8) | data[2]) % (playlist.size() + 1);
 
-    const QByteArray raw = throughPass(playlist, passes::copyRaw);
+    const QByteArray raw = inMemory::throughPass(playlist, passes::copyRaw);
     checkRawCopy(playlist, raw, cut, blockSize);
 
     Normaliser normaliser;

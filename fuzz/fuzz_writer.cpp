@@ -10,10 +10,8 @@
 
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
-#include "intake/Normaliser.h"
-#include "intake/Passes.h"
-#include "intake/RawCopier.h"
 #include "base/Progress.h"
+#include "common/InMemory.h"
 #include "reference/ReferenceWriter.h"
 #include "writer/PlaylistWriter.h"
 
@@ -29,30 +27,14 @@ constexpr qsizetype maxPlaylistBytes = 4096;
 
 const QByteArrayView separator("\0\xFF", 2);
 
-QByteArray normalisedCopy(QByteArrayView playlist, InputMode mode, QStringList &names)
-{
-    QByteArray raw;
-    RawCopier copier;
-    copier.feed(playlist, raw);
-    copier.finish(raw);
-    QBuffer in(&raw);
-    in.open(QIODevice::ReadOnly);
-    QByteArray copy;
-    QBuffer out(&copy);
-    out.open(QIODevice::WriteOnly);
-    Normaliser normaliser;
-    Progress progress;
-    FUZZ_CHECK(passes::normalise(in, out, normaliser, mode, progress, [&](QByteArrayView name) {
-                   const QString text = mode == InputMode::Utf8 ? utf8::toUtf16(name) : ansi::toUtf16(name);
-                   names.append(QString(text).remove(QChar(1)));
-               }).ok());
-    return copy;
-}
-
 void compare(QByteArrayView playlist, InputMode mode, QByteArrayView list)
 {
     QStringList names;
-    const QByteArray copy = normalisedCopy(playlist, mode, names);
+    Normaliser normaliser;
+    const QByteArray copy = inMemory::normalisedCopy(playlist.toByteArray(), mode, normaliser, [&](QByteArrayView name) {
+        const QString text = mode == InputMode::Utf8 ? utf8::toUtf16(name) : ansi::toUtf16(name);
+        names.append(QString(text).remove(QChar(1)));
+    });
     QStringList expected = reference::channelNames(playlist, mode);
     for (QString &name : expected)
         name.remove(QChar(1)); // markers aside: the reference knows none

@@ -1,6 +1,7 @@
 #include "app/session/OutputFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -22,6 +23,14 @@ Result<OutputFolder> OutputFolder::choose(const QString &programFolder)
     if (!QDir().mkpath(user) || !takesNewFiles(user))
         return FileFailure{FileFailure::Action::Create, user, QStringLiteral("В эту папку нельзя записать файл.")};
     return OutputFolder{user, false};
+}
+
+QString OutputFolder::dialogFolder(const QString &programFolder)
+{
+    if (takesNewFiles(programFolder))
+        return programFolder;
+    const QString user = userFolder();
+    return QFileInfo(user).isDir() ? user : QFileInfo(user).path();
 }
 
 QString OutputFolder::userFolder()

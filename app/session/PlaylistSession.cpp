@@ -3,10 +3,11 @@
 #include "app/session/FreedMemory.h"
 #include "app/session/Messages.h"
 #include "app/session/OutputFolder.h"
+#include "base/Progress.h"
 #include "channels/ChannelWalk.h"
 #include "encoding/Text.h"
+#include "fix/FixScript.h"
 #include "intake/PlaylistIntake.h"
-#include "base/Progress.h"
 #include "writer/PlaylistSave.h"
 
 #include <QScopeGuard>
@@ -34,7 +35,7 @@ bool PlaylistSession::prepareLoad()
 {
     if (isBusy())
         return false;
-    m_selectAllEnabled = false;
+    m_playlistListed = false;
     m_selectAllTicked = false;
     Q_EMIT stateChanged();
     for (Kind kind : {Kind::Normalised, Kind::Raw}) {
@@ -55,13 +56,14 @@ void PlaylistSession::load(const QString &path)
         m_saveExtension = format->extension;
         m_saveFormat = format->option;
     }
-    m_saveFormatEnabled = true;
-    m_encodingLocked = false;
+    reach(Stage::FileChosen);
+    m_playlistListed = false;
+    m_allTicked = false;
     m_sourceList.clear(m_inputMode);
-    const InputMode mode = m_inputMode;
     fillSourceList(Operation::Load, false,
-                   [this, playlistPath, mode](Progress &progress, const passes::NameSink &sink) {
-                       return intake::loadPlaylist(playlistPath, m_files, m_normaliser, mode, progress, sink);
+                   [&files = m_files, &normaliser = m_normaliser, playlistPath, mode = m_inputMode](
+                       Progress &progress, const passes::NameSink &sink) {
+                       return intake::loadPlaylist(playlistPath, files, normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
                        if (!result) {
@@ -71,8 +73,8 @@ void PlaylistSession::load(const QString &path)
                            return textOf(result.failure());
                        }
                        showChannelCount(m_sourceList.count());
-                       m_loaded = true;
-                       m_selectAllEnabled = true;
+                       reach(Stage::Loaded);
+                       m_playlistListed = true;
                        m_newList.clear();
                        return QString();
                    });
@@ -87,17 +89,17 @@ void PlaylistSession::setInputMode(InputMode mode)
     m_sourceList.clear(mode);
     m_newList.clear();
     fillSourceList(Operation::SwitchEncoding, m_selectAllTicked,
-                   [this, mode](Progress &progress, const passes::NameSink &sink) {
-                       return intake::rebuildSourceList(m_files, m_normaliser, mode, progress, sink);
+                   [&files = m_files, &normaliser = m_normaliser, mode](Progress &progress,
+                                                                          const passes::NameSink &sink) {
+                       return intake::rebuildSourceList(files, normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
-                       showChannelCount(m_sourceList.count());
-                       if (result && m_sourceList.count() > 0) {
-                           Q_EMIT sourceListRefilled();
-                           return QString();
-                       }
                        // Nothing listed: no playlist, or one without channels.
-                       return result ? messages::loadPlaylistFirst() : textOf(result.failure());
+                       if (result && m_sourceList.count() == 0) {
+                           showChannelCount(0);
+                           return messages::loadPlaylistFirst();
+                       }
+                       return finishRefill(result);
                    });
 }
 
@@ -115,19 +117,13 @@ void PlaylistSession::selectAll()
         return;
     const bool ticked = m_selectAllTicked;
     showChannelCount(0);
-    m_encodingLocked = ticked;
+    m_allTicked = ticked;
     m_sourceList.clear(m_inputMode);
-    const InputMode mode = m_inputMode;
     fillSourceList(Operation::SelectAll, ticked,
-                   [this, mode](Progress &progress, const passes::NameSink &sink) {
-                       return intake::listChannels(m_files, mode, progress, sink);
+                   [&files = m_files, mode = m_inputMode](Progress &progress, const passes::NameSink &sink) {
+                       return intake::listChannels(files, mode, progress, sink);
                    },
-                   [this](const Result<> &result) {
-                       showChannelCount(m_sourceList.count());
-                       if (m_sourceList.count() > 0)
-                           Q_EMIT sourceListRefilled();
-                       return result ? QString() : textOf(result.failure());
-                   });
+                   [this](const Result<> &result) { return finishRefill(result); });
 }
 
 void PlaylistSession::setSaveFormat(SaveFormat::Option option)
@@ -151,11 +147,10 @@ void PlaylistSession::createNewList()
     std::shared_ptr<QFile> raw = std::move(*opened);
     showNewCount(0);
     m_newList.clear(m_sourceList.names());
-    const InputMode mode = m_inputMode;
-    std::vector<char> ticks = m_sourceList.ticks(); // as they are at the click
     auto pending = std::make_shared<std::vector<qint32>>();
     run(Operation::Create,
-        [mode, raw, ticks = std::move(ticks), pending](Progress &progress) {
+        [raw, mode = m_inputMode, ticks = m_sourceList.ticks(), pending](Progress &progress) {
+            // The ticks as they were at the click.
             return channelWalk::tickedRows(*raw, mode, ticks, progress, [&](int row) { pending->push_back(row); });
         },
         [this, pending] {
@@ -168,7 +163,7 @@ void PlaylistSession::createNewList()
             });
         },
         [this](const Result<> &result) {
-            m_newListBuilt = true;
+            reach(Stage::NewListBuilt);
             return result ? QString() : textOf(result.failure());
         });
 }
@@ -192,19 +187,17 @@ void PlaylistSession::save()
         m_saveExtension = m_saveFormat == SaveFormat::Option::M3u ? QStringLiteral("m3u") : QStringLiteral("m3u8");
     // The save writes the list as it stands now; moves made while it runs
     // belong to the next save.
-    auto rows = std::make_shared<const std::vector<qint32>>(m_newList.rows());
     auto folder = std::make_shared<OutputFolder>();
-    const QString extension = m_saveExtension;
-    const InputMode mode = m_inputMode;
     run(Operation::Save,
-        [this, rows, folder, extension, mode](Progress &progress) -> Result<> {
+        [programFolder = m_programFolder, &files = m_files, rows = m_newList.rows(), folder,
+         extension = m_saveExtension, mode = m_inputMode](Progress &progress) -> Result<> {
             freedMemory::releaseForSave();
             const auto kept = qScopeGuard(freedMemory::saveEnded);
-            Result<OutputFolder> chosen = OutputFolder::choose(m_programFolder);
+            Result<OutputFolder> chosen = OutputFolder::choose(programFolder);
             if (!chosen)
                 return chosen.failure();
             *folder = *chosen;
-            return savePlaylist(folder->path, extension, m_files, *rows, mode, progress);
+            return savePlaylist(folder->path, extension, files, rows, mode, progress);
         },
         {},
         [folder](const Result<> &result) {
@@ -212,23 +205,43 @@ void PlaylistSession::save()
         });
 }
 
+void PlaylistSession::writeFixScript()
+{
+    if (m_fixTask.isRunning())
+        return;
+    auto folder = std::make_shared<OutputFolder>();
+    auto result = std::make_shared<Result<>>();
+    m_fixTask.start(
+        [programFolder = m_programFolder, folder, result] {
+            Result<OutputFolder> chosen = OutputFolder::choose(programFolder);
+            if (chosen)
+                *folder = *chosen;
+            *result = chosen ? ::writeFixScript(folder->path) : Result<>(chosen.failure());
+        },
+        [this, folder, result] {
+            if (*result)
+                Q_EMIT fixScriptWritten(messages::fixScriptWritten(folder->besideProgram, folder->path));
+            else
+                Q_EMIT fixScriptFailed(result->failure().message());
+        });
+}
+
 void PlaylistSession::shutDown()
 {
+    m_fixTask.stop();
     m_task.stop();
     m_operation = Operation::None;
-    m_busyShown = false;
     m_files.removeAll();
 }
 
 void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill, Done done)
 {
     auto pending = std::make_shared<NameList>(m_inputMode);
-    const InputMode mode = m_inputMode;
     run(operation,
         [fill = std::move(fill), pending](Progress &progress) {
             return fill(progress, [&](QByteArrayView name) { pending->append(name); });
         },
-        [this, pending, mode, ticked] {
+        [this, pending, mode = m_inputMode, ticked] {
             if (pending->isEmpty())
                 return;
             pending->squeeze();
@@ -241,23 +254,28 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
         std::move(done));
 }
 
+QString PlaylistSession::finishRefill(const Result<> &result)
+{
+    showChannelCount(m_sourceList.count());
+    if (m_sourceList.count() > 0)
+        Q_EMIT sourceListRefilled();
+    return result ? QString() : textOf(result.failure());
+}
+
 void PlaylistSession::run(Operation operation, Work work, Report report, Done done)
 {
     m_operation = operation;
-    m_busyShown = true;
     Q_EMIT stateChanged();
-    // The work uses the working files and the normaliser of this session;
-    // nothing here touches them until it has ended. Their folder is made
-    // here, so that asking for it never races with the work.
-    (void)m_files.folder();
+    // The work has the session's working files and normaliser to itself
+    // until it has ended: nothing here touches them meanwhile.
     auto result = std::make_shared<Result<>>();
-    const int interval = m_progressIntervalMs;
     m_task.start(
-        [this, work = std::move(work), report = std::move(report), result, interval] {
+        [&task = m_task, work = std::move(work), report = std::move(report), result,
+         interval = m_progressIntervalMs] {
             Progress progress([&] {
                 if (report)
                     report();
-                return !m_task.stopRequested();
+                return !task.stopRequested();
             }, interval);
             *result = work(progress);
             if (report)
@@ -265,7 +283,6 @@ void PlaylistSession::run(Operation operation, Work work, Report report, Done do
         },
         [this, operation, result, done = std::move(done)] {
             m_operation = Operation::None;
-            m_busyShown = false;
             const QString text = done(*result);
             Q_EMIT stateChanged();
             if (!text.isEmpty())

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/session/BackgroundTask.h"
+#include "base/Result.h"
 #include "channels/NewListModel.h"
 #include "channels/SourceListModel.h"
 #include "encoding/InputMode.h"
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
-#include "base/Result.h"
 #include "intake/SaveFormat.h"
 #include "intake/WorkingFiles.h"
 
@@ -21,8 +21,9 @@ class Progress;
 // The loaded playlist and everything done with it: the working files, the
 // two channel lists, the input mode, the save format and the counters. It
 // runs the operations (load, encoding switch, select-all, "Создать", moves,
-// save) one at a time, the long ones on a thread of their own, and tells what
-// changed by signals; it knows nothing of the window that shows it.
+// save, the repair script) one at a time, the long ones on a thread of their
+// own, and tells what changed by signals; it knows nothing of the window that
+// shows it. What may be done now is derived from what it holds.
 class PlaylistSession : public QObject
 {
     Q_OBJECT
@@ -48,20 +49,18 @@ public:
     [[nodiscard]] QString programFolder() const { return m_programFolder; }
 
     // What the window shows.
-    [[nodiscard]] Operation operation() const { return m_operation; }
     [[nodiscard]] bool isBusy() const { return m_operation != Operation::None; }
-    [[nodiscard]] bool isBusyShown() const { return m_busyShown; }
     [[nodiscard]] InputMode inputMode() const { return m_inputMode; }
     [[nodiscard]] std::optional<SaveFormat::Option> saveFormat() const { return m_saveFormat; }
     [[nodiscard]] int channelCount() const { return m_channelCount; }
     [[nodiscard]] int newCount() const { return m_newCount; }
-    [[nodiscard]] bool canCreate() const { return m_loaded; }
-    [[nodiscard]] bool canSelectAll() const { return m_selectAllEnabled; }
     [[nodiscard]] bool isSelectAllTicked() const { return m_selectAllTicked; }
-    [[nodiscard]] bool isEncodingLocked() const { return m_encodingLocked; }
-    [[nodiscard]] bool isSaveFormatEnabled() const { return m_saveFormatEnabled; }
-    [[nodiscard]] bool canMove() const { return m_newListBuilt; }
-    [[nodiscard]] bool canSave() const { return m_newListBuilt && m_operation != Operation::Save; }
+    [[nodiscard]] bool canChooseSaveFormat() const { return m_stage >= Stage::FileChosen; }
+    [[nodiscard]] bool canCreate() const { return m_stage >= Stage::Loaded; }
+    [[nodiscard]] bool canSelectAll() const { return m_playlistListed; }
+    [[nodiscard]] bool canSwitchEncoding() const { return !m_allTicked; }
+    [[nodiscard]] bool canMove() const { return m_stage >= Stage::NewListBuilt; }
+    [[nodiscard]] bool canSave() const { return canMove() && m_operation != Operation::Save; }
 
     // The load, in two steps around the open-file dialog: first select-all is
     // unticked and disabled and the old working files go (false, with a
@@ -79,6 +78,9 @@ public:
     int moveChannel(int row, NewListModel::Direction direction);
     void dropChannel(int from, int to);
     void save();
+    // Writes the repair script, whatever else runs; fixScriptWritten() or
+    // fixScriptFailed() tells how it ended.
+    void writeFixScript();
 
     // The window is closing: a running operation stops, and the working
     // files go once it has closed them.
@@ -98,8 +100,19 @@ Q_SIGNALS:
     // To tell the user once an operation has ended.
     void message(const QString &text);
     void finished(PlaylistSession::Operation operation);
+    void fixScriptWritten(const QString &message);
+    void fixScriptFailed(const QString &message);
 
 private:
+    // How far the user has come. What a step makes possible stays possible: a
+    // later load that is cancelled or fails leaves the buttons as they were.
+    enum class Stage {
+        Start,
+        FileChosen,
+        Loaded,
+        NewListBuilt,
+    };
+
     // Runs on the task's thread; `progress` hands on what it did and tells when to stop.
     using Work = std::function<Result<>(Progress &progress)>;
     // Runs on the task's thread at every report and at the end: hands on what
@@ -113,6 +126,10 @@ private:
 
     void run(Operation operation, Work work, Report report, Done done);
     void fillSourceList(Operation operation, bool ticked, Fill fill, Done done);
+    // Ends a fill that lists the playlist again: the count, the first item
+    // made current, and the message for a failure.
+    QString finishRefill(const Result<> &result);
+    void reach(Stage stage) { m_stage = std::max(m_stage, stage); }
     void showChannelCount(int count);
     void showNewCount(int count);
     [[nodiscard]] static QString textOf(const FileFailure &failure);
@@ -123,19 +140,19 @@ private:
     SourceListModel m_sourceList;
     NewListModel m_newList;
     BackgroundTask m_task;
+    BackgroundTask m_fixTask;
 
+    Stage m_stage = Stage::Start;
+    Operation m_operation = Operation::None;
+    // The working files hold the playlist the source list shows.
+    bool m_playlistListed = false;
+    // Select-all last ticked every channel: the encoding stays until it unticks them.
+    bool m_allTicked = false;
+    bool m_selectAllTicked = false;
     InputMode m_inputMode = InputMode::Utf8;
     std::optional<SaveFormat::Option> m_saveFormat;
     QString m_saveExtension;
-    Operation m_operation = Operation::None;
     int m_channelCount = 0;
     int m_newCount = 0;
-    bool m_busyShown = false;
-    bool m_loaded = false;
-    bool m_selectAllEnabled = false;
-    bool m_selectAllTicked = false;
-    bool m_encodingLocked = false;
-    bool m_saveFormatEnabled = false;
-    bool m_newListBuilt = false;
     int m_progressIntervalMs;
 };

@@ -2,6 +2,7 @@
 #include "app/InfoMessage.h"
 #include "app/SingleWindow.h"
 #include "app/Twips.h"
+#include "app/session/PlaylistSession.h"
 #include "common/Windows.h"
 #include "fix/FixScript.h"
 
@@ -48,9 +49,11 @@ private Q_SLOTS:
     void showSingleKeepsOneWindow();
 
 private:
-    [[nodiscard]] QPointer<Form3> openForm(const QString &folder);
+    [[nodiscard]] QPointer<Form3> openForm();
 
     QTemporaryDir m_folder;
+    QTemporaryDir m_temp;
+    std::unique_ptr<PlaylistSession> m_session;
     QList<Message> m_messages;
     QPointer<Form3> m_form;
 };
@@ -58,6 +61,7 @@ private:
 void TestFixWindow::init()
 {
     QVERIFY(m_folder.isValid());
+    m_session = std::make_unique<PlaylistSession>(m_folder.path(), m_temp.path());
     infoMessage::setHookForTesting([this](QWidget *, const QString &text) {
         m_messages << Message{text, m_form && m_form->isVisible()};
     });
@@ -72,11 +76,12 @@ void TestFixWindow::cleanup()
             delete window;
     }
     QFile::remove(fixScriptPath(m_folder.path()));
+    m_session.reset();
 }
 
-QPointer<Form3> TestFixWindow::openForm(const QString &folder)
+QPointer<Form3> TestFixWindow::openForm()
 {
-    m_form = new Form3(folder);
+    m_form = new Form3(*m_session);
     m_form->show();
     if (!QTest::qWaitForWindowExposed(m_form))
         return nullptr;
@@ -85,7 +90,7 @@ QPointer<Form3> TestFixWindow::openForm(const QString &folder)
 
 void TestFixWindow::window()
 {
-    Form3 form(m_folder.path());
+    Form3 form(*m_session);
     QCOMPARE(form.windowTitle(), QStringLiteral("Исправление кракозябров в Windows"));
     testsupport::verifyFixedDialog(form, QSize(482, 331));
     if (QTest::currentTestFailed())
@@ -116,7 +121,7 @@ void TestFixWindow::controls()
     QFETCH(QString, className);
     QFETCH(QRect, place);
 
-    Form3 form(m_folder.path());
+    Form3 form(*m_session);
     auto control = form.findChild<QWidget *>(name);
     QVERIFY(control);
     QCOMPARE(QString::fromLatin1(control->metaObject()->className()), className);
@@ -162,7 +167,7 @@ void TestFixWindow::labels()
     QFETCH(QString, text);
     QFETCH(QColor, colour);
 
-    Form3 form(m_folder.path());
+    Form3 form(*m_session);
     auto label = form.findChild<QLabel *>(QLatin1String(QTest::currentDataTag()));
     QVERIFY(label);
     QCOMPARE(label->parentWidget()->objectName(), QStringLiteral("Frame1"));
@@ -180,11 +185,11 @@ void TestFixWindow::labels()
 
 void TestFixWindow::createsScriptThenClosesThenTells()
 {
-    QPointer<Form3> form = openForm(m_folder.path());
+    QPointer<Form3> form = openForm();
     QVERIFY(form);
     QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 
-    QCOMPARE(m_messages.size(), 1);
+    QTRY_COMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages[0].text, successText);
     QVERIFY2(!m_messages[0].formVisible, "the window must be closed before the message");
     QFile script(fixScriptPath(m_folder.path()));
@@ -197,11 +202,11 @@ void TestFixWindow::failureKeepsWindowAndNamesFile()
 {
     const QString path = fixScriptPath(m_folder.path());
     QVERIFY(QDir().mkdir(path));
-    QPointer<Form3> form = openForm(m_folder.path());
+    QPointer<Form3> form = openForm();
     QVERIFY(form);
     QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 
-    QCOMPARE(m_messages.size(), 1);
+    QTRY_COMPARE(m_messages.size(), 1);
     QVERIFY(m_messages[0].text != successText);
     QVERIFY(m_messages[0].text.contains(QDir::toNativeSeparators(path)));
     QVERIFY(m_messages[0].formVisible);
@@ -214,14 +219,14 @@ void TestFixWindow::failureKeepsWindowAndNamesFile()
 void TestFixWindow::showSingleKeepsOneWindow()
 {
     QPointer<Form3> slot;
-    Form3 *first = showSingle(slot, m_folder.path());
+    Form3 *first = showSingle(slot, *m_session);
     QVERIFY(QTest::qWaitForWindowExposed(first));
-    QCOMPARE(showSingle(slot, m_folder.path()), first);
+    QCOMPARE(showSingle(slot, *m_session), first);
     QCOMPARE(testsupport::visibleWindows<Form3>(), 1);
 
     first->close();
     QTRY_VERIFY(slot.isNull());
-    QVERIFY(showSingle(slot, m_folder.path()));
+    QVERIFY(showSingle(slot, *m_session));
     QCOMPARE(testsupport::visibleWindows<Form3>(), 1);
 }
 

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -30,7 +31,7 @@ struct Control
 // Every control of the window, in the order of its design.
 const Control controlTable[] = {
     {"Picture1", "QFrame", "client", {}},
-    {"Image1", "ClickLabel", "Picture1", {}},
+    {"Image1", "QLabel", "Picture1", {}},
     {"Command1", "QPushButton", "Picture1", QStringLiteral("Загрузить")},
     {"Option1", "QRadioButton", "Picture1", {}},
     {"Label7", "QLabel", "Picture1", QStringLiteral("ANSI (Win 1251)")},
@@ -41,11 +42,11 @@ const Control controlTable[] = {
     {"Command3", "QPushButton", "Picture1", QStringLiteral("Создать")},
     {"Label3", "QLabel", "Picture1", QStringLiteral("Выбрано:")},
     {"Label4", "QLabel", "Picture1", QStringLiteral("0")},
-    {"Check1", "SelectAllBox", "Picture1", {}},
+    {"Check1", "QCheckBox", "Picture1", {}},
     {"Label5", "QLabel", "Picture1", QStringLiteral("Выбрать все")},
     {"List1", "ChannelListView", "Picture1", {}},
     {"List2", "NewListView", "Picture1", {}},
-    {"Image2", "ClickLabel", "Picture1", {}},
+    {"Image2", "QLabel", "Picture1", {}},
     {"Command4", "QPushButton", "Picture1", QStringLiteral("Канал вверх")},
     {"Command5", "QPushButton", "Picture1", QStringLiteral("Канал вниз")},
     {"Picture2", "QFrame", "Picture1", {}},
@@ -357,6 +358,8 @@ void TestForm1::repairScriptGoesToTheProgramFolder()
     }
     QVERIFY(fix);
     fix->findChild<QAbstractButton *>(QStringLiteral("Command1"))->click();
+    QSignalSpy written(&driver.session(), &PlaylistSession::fixScriptWritten);
+    QVERIFY(written.wait());
     QCOMPARE(driver.takeMessages(), QStringList{QStringLiteral("Файл-фикс fix_krakozyabry.cmd создан рядом с программой!")});
     QVERIFY(QFileInfo::exists(fixScriptPath(driver.programFolder())));
 }

@@ -64,6 +64,8 @@ int goTheWholeWay(const QString &playlistPath)
     if (!fix)
         return 1;
     fix->findChild<QAbstractButton *>(QStringLiteral("Command1"))->click();
+    if (!QTest::qWaitFor([&] { return messages.size() == 2; }, 30000))
+        return 1;
     for (const QString &m : std::as_const(messages))
         std::printf("%s\n--\n", m.toUtf8().constData());
     return 0;

@@ -43,7 +43,7 @@ void TestSession::wholeWay()
     QVERIFY(d.newItems().isEmpty());
     d.setInputMode(InputMode::Utf8);
     d.selectAll(true);
-    QVERIFY(d.session().isEncodingLocked());
+    QVERIFY(!d.session().canSwitchEncoding());
     d.session().sourceList().setTicked(1, false);
     d.create();
     QCOMPARE(d.newItems(), (QStringList{"Первый", "Спорт"}));
@@ -59,13 +59,13 @@ void TestSession::stateAlongTheWay()
 {
     SessionDriver d;
     PlaylistSession &s = d.session();
-    QVERIFY(!s.canCreate() && !s.canSelectAll() && !s.isSaveFormatEnabled() && !s.canSave() && !s.canMove());
+    QVERIFY(!s.canCreate() && !s.canSelectAll() && !s.canChooseSaveFormat() && !s.canSave() && !s.canMove());
     d.setInputMode(InputMode::Ansi); // nothing loaded yet
     QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
     QCOMPARE(s.inputMode(), InputMode::Ansi);
 
     d.load(d.writeFile(QStringLiteral("list.m3u"), playlist));
-    QVERIFY(s.canCreate() && s.canSelectAll() && s.isSaveFormatEnabled());
+    QVERIFY(s.canCreate() && s.canSelectAll() && s.canChooseSaveFormat());
     QCOMPARE(s.saveFormat(), SaveFormat::Option::M3u);
     QVERIFY(!s.canSave());
     d.create();

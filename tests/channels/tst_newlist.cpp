@@ -111,7 +111,7 @@ void TestNewList::missingRawCopy()
     QVERIFY(finished.isEmpty());
     QCOMPARE(d.newItems(), QStringList{"B"});
     QCOMPARE(s.newCount(), 1);
-    QVERIFY(!s.isBusyShown());
+    QVERIFY(!s.isBusy());
 }
 
 void TestNewList::afterAnEncodingSwitch()

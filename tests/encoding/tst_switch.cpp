@@ -64,7 +64,7 @@ void TestSwitch::switchBackAndForth()
     QCOMPARE(d.sourceItems(), utf8Items);
     QCOMPARE(refilled.size(), 2);
     QCOMPARE(d.takeMessages(), QStringList());
-    QVERIFY(!s.isBusyShown());
+    QVERIFY(!s.isBusy());
 }
 
 void TestSwitch::beforeAnyLoad()
@@ -75,7 +75,7 @@ void TestSwitch::beforeAnyLoad()
     QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()});
     QCOMPARE(s.inputMode(), InputMode::Ansi);
     QCOMPARE(s.channelCount(), 0);
-    QVERIFY(!s.isBusyShown());
+    QVERIFY(!s.isBusy());
     QVERIFY(d.sourceItems().isEmpty());
     // The chosen mode stays for the next load.
     d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,При\n"));

@@ -112,9 +112,9 @@ void TestLoader::inputs()
     QVERIFY(s.canCreate());
     QVERIFY(s.canSelectAll());
     QVERIFY(!s.isSelectAllTicked());
-    QVERIFY(!s.isEncodingLocked());
-    QVERIFY(s.isSaveFormatEnabled());
-    QVERIFY(!s.isBusyShown());
+    QVERIFY(s.canSwitchEncoding());
+    QVERIFY(s.canChooseSaveFormat());
+    QVERIFY(!s.isBusy());
     QCOMPARE(s.inputMode(), ansi ? InputMode::Ansi : InputMode::Utf8);
     QVERIFY(d.newItems().isEmpty());
     QCOMPARE(d.takeMessages(), QStringList());
@@ -164,7 +164,7 @@ void TestLoader::saveFormat()
     SessionDriver d;
     d.load(d.writeFile(name, "#EXTINF:-1,A\n") + typedAfter);
     QCOMPARE(d.session().saveFormat(), format);
-    QVERIFY(d.session().isSaveFormatEnabled());
+    QVERIFY(d.session().canChooseSaveFormat());
     QCOMPARE(d.sourceItems(), QStringList{"A"});
 }
 
@@ -230,7 +230,7 @@ void TestLoader::unusableInput()
     QVERIFY(!s.canSelectAll());
     QVERIFY(!s.workingFiles().exists(Kind::Raw));
     QVERIFY(!s.workingFiles().exists(Kind::Normalised));
-    QVERIFY(!s.isBusyShown());
+    QVERIFY(!s.isBusy());
 }
 
 void TestLoader::unreadableInput()

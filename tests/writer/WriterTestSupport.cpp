@@ -1,9 +1,7 @@
 #include "WriterTestSupport.h"
 
 #include "encoding/Ansi.h"
-#include "intake/Normaliser.h"
-#include "intake/Passes.h"
-#include "intake/RawCopier.h"
+#include "common/InMemory.h"
 #include "base/Progress.h"
 
 #include <QBuffer>
@@ -29,21 +27,10 @@ QByteArray windows1251(const QStringList &lines)
 
 Copy normalisedCopy(const QByteArray &playlist, InputMode mode)
 {
-    QByteArray raw;
-    RawCopier copier;
-    copier.feed(playlist, raw);
-    copier.finish(raw);
-    QBuffer in(&raw);
-    in.open(QIODevice::ReadOnly);
     Copy copy;
-    QBuffer out(&copy.bytes);
-    out.open(QIODevice::WriteOnly);
     Normaliser normaliser;
-    Progress progress;
-    const Result<> made = passes::normalise(in, out, normaliser, mode, progress,
-                                            [&](QByteArrayView name) { copy.names.append(name.toByteArray()); });
-    if (!made)
-        qFatal("the normalising pass failed on a buffer");
+    copy.bytes = inMemory::normalisedCopy(playlist, mode, normaliser,
+                                          [&](QByteArrayView name) { copy.names.append(name.toByteArray()); });
     return copy;
 }
 

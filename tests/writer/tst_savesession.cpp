@@ -103,7 +103,7 @@ void TestSaveSession::nothingLoaded()
     QCOMPARE(filesIn(d.programFolder()), (QStringList{"Kelvaro.m3u", "list.m3u"}));
     QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u")), QByteArray("previous"));
     QVERIFY(d.session().canSave());
-    QVERIFY(!d.session().isBusyShown());
+    QVERIFY(!d.session().isBusy());
 }
 
 void TestSaveSession::outputName_data()
@@ -226,7 +226,7 @@ void TestSaveSession::readOnlyProgramFolder()
         QVERIFY2(messages.first().contains(QStringLiteral("/nonexistent/home")), qPrintable(messages.first()));
     }
     QVERIFY(d.session().canSave());
-    QVERIFY(!d.session().isBusyShown());
+    QVERIFY(!d.session().isBusy());
 #endif
 }
 
