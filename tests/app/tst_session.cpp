@@ -1,4 +1,5 @@
 #include "app/session/Messages.h"
+#include "app/session/OutputFolder.h"
 #include "common/SessionDriver.h"
 #include "common/TestSupport.h"
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void stateAlongTheWay();
     void twoCopiesAtOnce_data();
     void twoCopiesAtOnce();
+    void userFolderMadeOnlyToWrite();
 };
 
 // Load, switch there and back, select all, untick one, create, move, save.
@@ -129,6 +131,27 @@ void TestSession::twoCopiesAtOnce()
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), crlfLines({"#EXTM3U", "#EXTINF:-1," + names[c], "http://" + names[c]}));
     }
+}
+
+// An installed program writes into the documents folder's "Kelvaro": asking
+// where the open-file dialog starts must not make it, writing does.
+void TestSession::userFolderMadeOnlyToWrite()
+{
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const QString installed = home.filePath(QStringLiteral("no-such-program-folder"));
+    const QString user = OutputFolder::userFolder();
+    QVERIFY(user.startsWith(home.path()));
+
+    QCOMPARE(OutputFolder::dialogFolder(installed), QFileInfo(user).path());
+    QVERIFY(!QFileInfo::exists(user));
+    const Result<OutputFolder> chosen = OutputFolder::choose(installed);
+    QVERIFY(chosen);
+    QCOMPARE(chosen->path, user);
+    QVERIFY(QFileInfo(user).isDir());
+    QCOMPARE(OutputFolder::dialogFolder(installed), user);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
