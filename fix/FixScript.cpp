@@ -1,9 +1,9 @@
 #include "fix/FixScript.h"
 
+#include "base/WholeFile.h"
 #include "encoding/Ansi.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace {
 
@@ -83,16 +83,11 @@ QString fixScriptPath(const QString &folder)
 
 Result<> writeFixScript(const QString &folder)
 {
-    QSaveFile file(fixScriptPath(folder));
-    if (!file.open(QIODevice::WriteOnly))
-        return FileFailure::of(FileFailure::Action::Create, file);
+    WholeFile file(fixScriptPath(folder));
+    if (Result<> opened = file.open(); !opened)
+        return opened;
     const QByteArray bytes = fixScriptBytes();
-    if (file.write(bytes) != bytes.size())
-        return FileFailure::of(FileFailure::Action::Write, file);
-    if (!file.commit()) {
-        const auto action = file.error() == QFileDevice::RenameError ? FileFailure::Action::Replace
-                                                                     : FileFailure::Action::Write;
-        return FileFailure::of(action, file);
-    }
-    return {};
+    if (!writeAll(file.device(), bytes.constData(), bytes.size()))
+        return FileFailure::of(FileFailure::Action::Write, file.device());
+    return file.commit();
 }

@@ -7,6 +7,7 @@
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
 #include "base/Progress.h"
+#include "base/WholeFile.h"
 
 #include <QIODevice>
 
@@ -50,7 +51,7 @@ public:
 private:
     bool flush(qsizetype bytes)
     {
-        if (m_device.write(m_block.constData(), bytes) != bytes)
+        if (!writeAll(m_device, m_block.constData(), bytes))
             return false;
         m_block.remove(0, bytes);
         return true;

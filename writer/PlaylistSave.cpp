@@ -1,6 +1,7 @@
 #include "writer/PlaylistSave.h"
 
 #include "base/Progress.h"
+#include "base/WholeFile.h"
 #include "intake/WorkingFiles.h"
 #include "writer/EarlyWriteback.h"
 #include "writer/PlaylistWriter.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <filesystem>
@@ -50,9 +50,9 @@ Result<> copyReplacing(const QString &from, const QString &to, Progress &progres
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return failed(Action::Open, in);
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return failed(Action::Create, out);
+    WholeFile out(to);
+    if (Result<> opened = out.open(); !opened)
+        return opened;
     QByteArray buffer(copyChunkBytes, Qt::Uninitialized);
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
@@ -60,14 +60,12 @@ Result<> copyReplacing(const QString &from, const QString &to, Progress &progres
             return failed(Action::Read, in);
         if (n == 0)
             break;
-        if (out.write(buffer.constData(), n) != n)
-            return failed(Action::Write, out);
+        if (!writeAll(out.device(), buffer.constData(), n))
+            return failed(Action::Write, out.device());
         if (!progress.next())
             return Stopped{};
     }
-    if (!out.commit())
-        return failed(Action::Write, out);
-    return {};
+    return out.commit();
 }
 
 std::filesystem::path fileSystemPath(const QString &path)
@@ -105,8 +103,9 @@ Result<> keepAsBackup(const QString &output, const QString &backup, Progress &pr
     return {};
 }
 
-// Writes the playlist into the save file without committing it.
-Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const qint32> entries, InputMode mode,
+// Writes the playlist into the new file and onto the disk, without putting it
+// in place.
+Result<> writeNewOutput(QFile &copy, WholeFile &file, std::span<const qint32> entries, InputMode mode,
                         Progress &progress)
 {
     QByteArray read;
@@ -126,13 +125,13 @@ Result<> writeNewOutput(QFile &copy, QSaveFile &file, std::span<const qint32> en
     // changed since.
     if (!entries.empty() && *std::max_element(entries.begin(), entries.end()) >= writer.entryCount())
         return FileFailure{Action::Read, copy.fileName(), QStringLiteral("Рабочий файл не совпадает со списком каналов.")};
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(Action::Create, file);
-    EarlyWriteback out(file);
+    if (Result<> opened = file.open(); !opened)
+        return opened;
+    EarlyWriteback out(file.device());
     Result<> written = writer.write(entries, out, progress);
-    if (!written && !written.isStopped())
-        return failed(Action::Write, file);
-    return written;
+    if (!written)
+        return written.isStopped() ? written : failed(Action::Write, file.device());
+    return file.sync();
 }
 
 } // namespace
@@ -164,7 +163,9 @@ Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFi
             return usable;
     }
 
-    QSaveFile file(output);
+    // The previous output becomes the backup only once the new one is on the
+    // disk whole.
+    WholeFile file(output);
     if (Result<> written = writeNewOutput(**copy, file, entries, mode, progress); !written)
         return written;
     (*copy)->close(); // unmaps it
@@ -172,7 +173,5 @@ Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFi
         if (Result<> kept = keepAsBackup(output, backup, progress); !kept)
             return kept;
     }
-    if (!file.commit())
-        return failed(Action::Write, file);
-    return {};
+    return file.commit();
 }

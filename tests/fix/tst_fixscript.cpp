@@ -1,4 +1,5 @@
 #include "common/TestSupport.h"
+#include "common/SmallDisk.h"
 #include "common/Unprivileged.h"
 #include "fix/FixScript.h"
 
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void replacesLongerScript();
     void failures_data();
     void failures();
+    void fullDiskKeepsTheOldScript_data();
+    void fullDiskKeepsTheOldScript();
 };
 
 void TestFixScript::bytesMatchGoldenFile()
@@ -214,6 +217,36 @@ void TestFixScript::failures()
         QCOMPARE(contents(path), oldScript);
     if (directoryAtPath)
         QVERIFY(QFileInfo(path).isDir());
+}
+
+void TestFixScript::fullDiskKeepsTheOldScript_data()
+{
+    QTest::addColumn<int>("freeBytes");
+
+    QTest::addRow("full") << 0;
+    QTest::addRow("room-for-part") << 512;
+}
+
+// The script is written whole or not at all, and a failure says so.
+void TestFixScript::fullDiskKeepsTheOldScript()
+{
+    QFETCH(int, freeBytes);
+
+    SmallDisk disk(256 * 1024);
+    KELVARO_REQUIRE_SMALL_DISK(disk);
+    const QByteArray old = "old script\r\n";
+    QFile previous(fixScriptPath(disk.path()));
+    QVERIFY(previous.open(QIODevice::WriteOnly) && previous.write(old) == old.size());
+    previous.close();
+    disk.fillUpTo(freeBytes);
+
+    const Result<> written = writeFixScript(disk.path());
+    QVERIFY(!written);
+    QVERIFY(!written.failure().reason.isEmpty());
+    QVERIFY(previous.open(QIODevice::ReadOnly));
+    QCOMPARE(previous.readAll(), old);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{".filler", "fix_krakozyabry.cmd"}));
 }
 
 QTEST_GUILESS_MAIN(TestFixScript)

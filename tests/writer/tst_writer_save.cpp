@@ -1,3 +1,4 @@
+#include "common/SmallDisk.h"
 #include "common/Unprivileged.h"
 #include "reference/ReferenceWriter.h"
 #include "WriterTestSupport.h"
@@ -112,6 +113,8 @@ private Q_SLOTS:
     void failureLeavesTheFilesAlone();
     void writeErrorLeavesTheFilesAlone_data();
     void writeErrorLeavesTheFilesAlone();
+    void fullDiskLosesNothing_data();
+    void fullDiskLosesNothing();
     void stopLeavesTheFilesAlone();
     void failedWriteIsReported_data();
     void failedWriteIsReported();
@@ -326,6 +329,65 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+void TestWriterSave::fullDiskLosesNothing_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("shortBy"); // the new output misses this much room; -1: the disk is full already
+    QTest::addColumn<bool>("linkedOutput");
+
+    QTest::addRow("cut-in-its-last-bytes") << 10300 << 1000 << false;
+    QTest::addRow("cut-in-its-last-buffer") << 10300 << 20000 << false;
+    QTest::addRow("disk-full-already") << 100 << -1 << false;
+    QTest::addRow("linked-output-disk-full") << 100 << -1 << true;
+}
+
+// The program folder on a disk that fills up during the save: the save
+// fails, and the previous output and backup keep every byte.
+void TestWriterSave::fullDiskLosesNothing()
+{
+    QFETCH(int, channels);
+    QFETCH(int, shortBy);
+    QFETCH(bool, linkedOutput);
+
+    SmallDisk disk(1 << 20);
+    KELVARO_REQUIRE_SMALL_DISK(disk);
+    QTemporaryDir work;
+    WorkingFiles files(work.path());
+    QStringList lines{header};
+    for (int i = 0; i < channels; ++i)
+        lines << QStringLiteral("#EXTINF:-1,Ch%1").arg(i) << QStringLiteral("http://example.invalid/Ch%1.m3u8").arg(i);
+    writeFile(files.path(WorkingFiles::Kind::Normalised), crlfLines(lines), readWrite);
+    QList<qint32> entries(channels);
+    std::iota(entries.begin(), entries.end(), 0);
+    const qint64 newSize = crlfLines(lines).size();
+
+    const QString output = playlistOutputPath(disk.path(), QStringLiteral("m3u"));
+    const QString backup = playlistBackupPath(disk.path(), QStringLiteral("m3u"));
+    const QByteArray previous(10 * 1024, 'p');
+    const QString target = work.filePath(QStringLiteral("elsewhere.m3u"));
+    if (linkedOutput) {
+        writeFile(target, previous, readWrite);
+        QVERIFY(QFile::link(target, output));
+    } else {
+        writeFile(output, previous, readWrite);
+    }
+    writeFile(backup, oldBackup, readWrite);
+    disk.fillUpTo(shortBy < 0 ? 0 : newSize - shortBy);
+
+    Progress progress;
+    const Result<> saved = savePlaylist(disk.path(), QStringLiteral("m3u"), files, entries, InputMode::Utf8, progress);
+    QVERIFY(!saved);
+    QCOMPARE(saved.failure().kind, Kind::Failed);
+    QVERIFY(!saved.failure().reason.isEmpty());
+    QCOMPARE(readFile(linkedOutput ? target : output), previous);
+    QCOMPARE(readFile(backup), oldBackup);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{".filler", "Kelvaro.m3u", "Playlist_OLD.m3u"}));
+    // Nor is a temporary file left beside the link's target.
+    QCOMPARE(QDir(work.path()).entryList({QStringLiteral("*.m3u*")}, QDir::Files | QDir::Hidden | QDir::System),
+             linkedOutput ? QStringList{"elsewhere.m3u"} : QStringList());
 }
 
 void TestWriterSave::stopLeavesTheFilesAlone()

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A disk that fills up: a tmpfs of a few hundred kilobytes mounted on a folder
+// of its own, for as long as this lives. Only root on Linux may mount one;
+// elsewhere available() is false and the test skips.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    [[nodiscard]] bool available() const { return m_mounted; }
+    [[nodiscard]] QString path() const { return m_folder.path(); }
+    // Bytes a file can still take.
+    [[nodiscard]] qint64 freeBytes() const;
+    // Leaves this many bytes free, in a file of its own.
+    void fillUpTo(qint64 freeBytes);
+
+private:
+    QTemporaryDir m_folder;
+    bool m_mounted = false;
+};
+
+#define KELVARO_REQUIRE_SMALL_DISK(disk)                                                                           \
+    do {                                                                                                          \
+        if (!(disk).available())                                                                                  \
+            QSKIP("no small disk: mounting a tmpfs needs root on Linux");                                         \
+    } while (false)
