@@ -7,8 +7,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <cerrno>
+
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,23 +110,23 @@ void removeCopyFolder(const QString &folder)
 // null when it is anything else or cannot be opened so.
 std::unique_ptr<QFile> openForWritingOver(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    // No link is followed, and O_NONBLOCK keeps a FIFO from holding the open.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymLink())
         return nullptr;
     auto file = std::make_unique<QFile>(path);
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || !file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    // Read and write: the file is not cut on opening.
+    if (!file->open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return nullptr;
-    }
-    return file;
-#else
-    Q_UNUSED(path);
-    return nullptr;
+#ifdef Q_OS_UNIX
+    // What was opened must be the file looked at: a link put in its place in
+    // between is not followed.
+    struct stat opened;
+    struct stat looked;
+    if (::fstat(file->handle(), &opened) != 0 || ::lstat(QFile::encodeName(path).constData(), &looked) != 0
+        || !S_ISREG(opened.st_mode) || opened.st_ino != looked.st_ino || opened.st_dev != looked.st_dev)
+        return nullptr;
 #endif
+    return file;
 }
 
 } // namespace
@@ -166,26 +167,36 @@ void WorkingFiles::removeAbandoned(const QString &base)
     }
 }
 
-bool WorkingFiles::makeFolder()
+Result<> WorkingFiles::makeFolder()
 {
     const QString base = m_base.isEmpty() ? temporaryFolder() : m_base;
     if (base.isEmpty())
-        return false;
+        return FileFailure{Action::Create, QDir::tempPath(), QStringLiteral("Нет папки для временных файлов.")};
     // The lock comes first: a folder without a held lock is an abandoned one.
     for (int attempt = 0; attempt < 8; ++attempt) {
         const QString folder = base + u'/' + folderPrefix + QString::number(QCoreApplication::applicationPid())
             + u'-' + QString::number(QRandomGenerator::global()->generate(), 36);
         auto lock = lockFor(folder);
-        if (!lock->tryLock(0))
-            continue;
+        errno = 0;
+        if (!lock->tryLock(0)) {
+            if (lock->error() == QLockFile::LockFailedError)
+                continue; // another copy's name, by chance
+            const int error = errno;
+            return FileFailure{Action::Create, folder + lockSuffix,
+                               error ? qt_error_string(error) : QStringLiteral("В эту папку нельзя записать файл.")};
+        }
+        errno = 0;
         if (preparePrivateFolder(folder)) {
             m_folder = folder;
             m_lock = std::move(lock);
-            return true;
+            return {};
         }
+        const int error = errno;
         lock->unlock();
+        return FileFailure{Action::Create, folder,
+                           error ? qt_error_string(error) : QStringLiteral("Папку нельзя сделать личной.")};
     }
-    return false;
+    return FileFailure{Action::Create, base, QStringLiteral("В эту папку нельзя записать файл.")};
 }
 
 QString WorkingFiles::folder()
@@ -221,11 +232,11 @@ Result<> WorkingFiles::remove(Kind kind)
 
 Result<std::unique_ptr<QFile>> WorkingFiles::create(Kind kind)
 {
-    const QString target = path(kind);
-    if (target.isEmpty()) {
-        return FileFailure{Action::Create, QDir::tempPath() + QDir::separator() + fileName(kind),
-                           QStringLiteral("Нет папки для временных файлов.")};
+    if (m_folder.isEmpty()) {
+        if (Result<> made = makeFolder(); !made)
+            return made.failure();
     }
+    const QString target = path(kind);
     auto file = std::make_unique<QFile>(target);
     // NewOnly is O_CREAT | O_EXCL: it never follows a link at the path. The
     // passes write large blocks, which need no buffer of the device's own.

@@ -72,7 +72,8 @@ public:
     void removeAll();
 
 private:
-    [[nodiscard]] bool makeFolder();
+    // The failure names what could not be made, and why.
+    [[nodiscard]] Result<> makeFolder();
 
     QString m_base;
     QString m_folder;

@@ -68,8 +68,7 @@ void PlaylistSession::load(const QString &path)
                    [this](const Result<> &result) {
                        if (!result) {
                            // What a failed load leaves is what a cancelled one leaves.
-                           m_sourceList.clear(m_inputMode);
-                           showChannelCount(0);
+                           forgetPlaylist();
                            return textOf(result.failure());
                        }
                        showChannelCount(m_sourceList.count());
@@ -94,6 +93,12 @@ void PlaylistSession::setInputMode(InputMode mode)
                        return intake::rebuildSourceList(files, normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
+                       // The copy the list comes from could not be made whole:
+                       // nothing is loaded any more, as after a failed load.
+                       if (!result && result.failure().kind == FileFailure::Kind::Failed) {
+                           forgetPlaylist();
+                           return textOf(result.failure());
+                       }
                        // Nothing listed: no playlist, or one without channels.
                        if (result && m_sourceList.count() == 0) {
                            showChannelCount(0);
@@ -252,6 +257,15 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
             });
         },
         std::move(done));
+}
+
+void PlaylistSession::forgetPlaylist()
+{
+    (void)m_files.remove(Kind::Normalised);
+    (void)m_files.remove(Kind::Raw);
+    m_playlistListed = false;
+    m_sourceList.clear(m_inputMode);
+    showChannelCount(0);
 }
 
 QString PlaylistSession::finishRefill(const Result<> &result)

@@ -129,6 +129,8 @@ private:
     // Ends a fill that lists the playlist again: the count, the first item
     // made current, and the message for a failure.
     QString finishRefill(const Result<> &result);
+    // The working files and the source list go: nothing is loaded.
+    void forgetPlaylist();
     void reach(Stage stage) { m_stage = std::max(m_stage, stage); }
     void showChannelCount(int count);
     void showNewCount(int count);

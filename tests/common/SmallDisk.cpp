@@ -4,6 +4,11 @@
 #include <QProcess>
 #include <QStorageInfo>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 SmallDisk::SmallDisk(qint64 bytes)
 {
 #ifdef Q_OS_LINUX
@@ -40,4 +45,30 @@ void SmallDisk::fillUpTo(qint64 freeBytes)
         if (filler.write(page.constData(), chunk) != chunk || !filler.flush())
             break;
     }
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    m_saved = limit.rlim_cur;
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = rlim_t(bytes);
+    m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+#else
+    Q_UNUSED(bytes);
+#endif
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_saved);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_oldHandler);
+#endif
 }

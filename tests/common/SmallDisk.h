@@ -31,3 +31,23 @@ private:
         if (!(disk).available())                                                                                  \
             QSKIP("no small disk: mounting a tmpfs needs root on Linux");                                         \
     } while (false)
+
+// Writes past the size fail as on a full disk (the file size limit of the
+// process, Unix only), for as long as this lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+    [[nodiscard]] bool active() const { return m_active; }
+
+private:
+    bool m_active = false;
+#ifdef Q_OS_UNIX
+    unsigned long long m_saved = 0;
+    void (*m_oldHandler)(int) = nullptr;
+#endif
+};

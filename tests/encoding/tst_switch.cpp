@@ -1,5 +1,6 @@
 #include "app/session/Messages.h"
 #include "common/SessionDriver.h"
+#include "common/SmallDisk.h"
 #include "common/TestSupport.h"
 
 #include <QFile>
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void normalisedCopyAsAFreshLoadMakesIt_data();
     void normalisedCopyAsAFreshLoadMakesIt();
     void plantedLinkIsReplaced();
+    void failedSwitchLeavesNothingLoaded();
 };
 
 void TestSwitch::switchBackAndForth_data()
@@ -222,6 +224,41 @@ void TestSwitch::plantedLinkIsReplaced()
     QVERIFY(!QFileInfo(copy).isSymLink());
     QCOMPARE(d.sourceItems(), (QStringList{"A", "B"}));
 #endif
+}
+
+// A copy that cannot be made whole (the disk fills): the user is told which
+// file and why, and sees what a failed load leaves; «Создать» and
+// «Сохранить» then ask for a playlist, as they do after a failed load.
+void TestSwitch::failedSwitchLeavesNothingLoaded()
+{
+    SessionDriver d;
+    PlaylistSession &s = d.session();
+    QByteArray playlist;
+    for (int i = 0; i < 2000; ++i)
+        playlist += "#EXTINF:-1," + hex("cf f0 e8") + QByteArray::number(i) + "\nhttp://example.invalid/" + QByteArray::number(i) + "\n";
+    d.setInputMode(InputMode::Ansi);
+    (void)d.takeMessages();
+    d.load(d.writeFile(QStringLiteral("list.m3u"), playlist));
+    d.tick({0});
+    d.create();
+    const qint64 copySize = d.workingFile(WorkingFiles::Kind::Normalised).size();
+    {
+        // Each Windows-1251 letter read as UTF-8 becomes three bytes.
+        const FileSizeLimit limit(copySize + 1000);
+        if (!limit.active())
+            QSKIP("needs a file size limit");
+        d.setInputMode(InputMode::Utf8);
+    }
+    const QStringList messages = d.takeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QDir::toNativeSeparators(d.workingFilePath(WorkingFiles::Kind::Normalised))),
+             qPrintable(messages[0]));
+    QVERIFY(d.sourceItems().isEmpty());
+    QCOMPARE(s.channelCount(), 0);
+    QVERIFY(!s.canSelectAll());
+    d.create();
+    d.save();
+    QCOMPARE(d.takeMessages(), (QStringList{messages::loadPlaylistFirst(), messages::loadPlaylistFirst()}));
 }
 
 QTEST_GUILESS_MAIN(TestSwitch)

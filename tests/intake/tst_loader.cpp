@@ -1,4 +1,5 @@
 #include "common/SessionDriver.h"
+#include "common/SmallDisk.h"
 #include "common/TestSupport.h"
 #include "common/Unprivileged.h"
 
@@ -41,6 +42,8 @@ private Q_SLOTS:
     void unusableInput_data();
     void unusableInput();
     void unreadableInput();
+    void noRoomForWorkingFiles_data();
+    void noRoomForWorkingFiles();
     void plantedLinkIsNotFollowed();
     void bigInputs();
     void realPlaylists_data();
@@ -327,6 +330,53 @@ void TestLoader::realPlaylists()
     for (const QString &item : items)
         QVERIFY2(!item.contains(u'#') && !item.contains(u'[') && !item.contains(u']'), qPrintable(item));
     QCOMPARE(d.takeMessages(), QStringList());
+}
+
+void TestLoader::noRoomForWorkingFiles_data()
+{
+    QTest::addColumn<bool>("diskFull"); // else the raw copy meets a file size limit
+
+    QTest::addRow("raw-copy-cut") << false;
+    QTest::addRow("no-room-for-the-folder") << true;
+}
+
+// The message names what could not be written and why, and nothing is loaded.
+void TestLoader::noRoomForWorkingFiles()
+{
+    QFETCH(bool, diskFull);
+
+    SmallDisk disk(256 * 1024);
+    if (diskFull) {
+        KELVARO_REQUIRE_SMALL_DISK(disk);
+        disk.fillUpTo(0);
+    }
+    QTemporaryDir program;
+    QTemporaryDir temp;
+    PlaylistSession session(program.path(), diskFull ? disk.path() : temp.path());
+    QStringList messages;
+    connect(&session, &PlaylistSession::message, this, [&](const QString &text) { messages << text; });
+    QByteArray playlist;
+    for (int i = 0; i < 2000; ++i)
+        playlist += "#EXTINF:-1,Channel " + QByteArray::number(i) + "\nhttp://example.invalid/" + QByteArray::number(i) + "\n";
+    const QString path = testsupport::writeFile(program.filePath(QStringLiteral("list.m3u")), playlist);
+    {
+        const FileSizeLimit limit(diskFull ? playlist.size() * 4 : 4096);
+        if (!limit.active())
+            QSKIP("needs a file size limit");
+        QVERIFY(session.prepareLoad());
+        session.load(path);
+        waitForEnd(session);
+    }
+    QCOMPARE(messages.size(), 1);
+    const QStringList parts = messages[0].split(QStringLiteral("\n\n"));
+    QCOMPARE(parts.size(), 3);
+    QVERIFY2(parts[1].startsWith(QDir::toNativeSeparators(diskFull ? disk.path() : temp.path())), qPrintable(parts[1]));
+    QVERIFY(diskFull || parts[1].endsWith(QStringLiteral("ttemp.kv")));
+    for (const char *unknown : {"Unknown error", "Неизвестная ошибка"})
+        QVERIFY2(!parts[2].contains(QString::fromUtf8(unknown)), qPrintable(parts[2]));
+    QCOMPARE(session.sourceList().count(), 0);
+    QVERIFY(!session.canSelectAll());
+    QVERIFY(!session.workingFiles().exists(WorkingFiles::Kind::Raw));
 }
 
 QTEST_GUILESS_MAIN(TestLoader)

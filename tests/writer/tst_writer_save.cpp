@@ -14,10 +14,6 @@
 
 #include <numeric>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 using writertest::crlfLines;
 using Kind = FileFailure::Kind;
@@ -304,15 +300,12 @@ void TestWriterSave::writeErrorLeavesTheFilesAlone()
         std::iota(entries.begin(), entries.end(), 0);
     }
 
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const Result<> result = w.save(entries);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    Result<> result;
+    {
+        const FileSizeLimit limit(64 * 1024);
+        QVERIFY(limit.active());
+        result = w.save(entries);
+    }
 
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
     if (failedFile.isEmpty()) {
