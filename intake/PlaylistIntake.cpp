@@ -4,7 +4,9 @@
 #include "base/Progress.h"
 #include "intake/WorkingFiles.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 namespace intake {
@@ -37,15 +39,35 @@ Result<> keepIfWhole(Result<> pass, WorkingFiles &files, QFile &file, Kind kind)
     return pass;
 }
 
+// What tells that a file changed.
+struct FileStamp
+{
+    qint64 size;
+    QDateTime modified;
+    bool operator==(const FileStamp &) const = default;
+};
+
+FileStamp stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return {info.size(), info.lastModified()};
+}
+
+// A playlist that another program cuts or rewrites while it is read would
+// load as whatever part was read: that is a failure, not a playlist.
 Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, Progress &progress)
 {
+    const FileStamp before = stampOf(playlistPath);
     auto playlist = openForReading(playlistPath);
     if (!playlist)
         return playlist.failure();
     auto raw = files.create(Kind::Raw);
     if (!raw)
         return raw.failure();
-    return keepIfWhole(passes::copyRaw(**playlist, **raw, progress), files, **raw, Kind::Raw);
+    Result<> copied = passes::copyRaw(**playlist, **raw, progress);
+    if (copied && ((*playlist)->pos() != before.size || stampOf(playlistPath) != before))
+        copied = FileFailure{FileFailure::Action::Read, playlistPath, QStringLiteral("Файл изменился, пока его читали.")};
+    return keepIfWhole(std::move(copied), files, **raw, Kind::Raw);
 }
 
 // The raw copy normalised into `normalised`, a new file or an old copy being

@@ -2,8 +2,12 @@
 #include "common/SmallDisk.h"
 #include "common/TestSupport.h"
 #include "common/Unprivileged.h"
+#include "base/Progress.h"
+#include "intake/Normaliser.h"
+#include "intake/PlaylistIntake.h"
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -42,6 +46,8 @@ private Q_SLOTS:
     void unusableInput_data();
     void unusableInput();
     void unreadableInput();
+    void playlistChangedWhileRead_data();
+    void playlistChangedWhileRead();
     void noRoomForWorkingFiles_data();
     void noRoomForWorkingFiles();
     void plantedLinkIsNotFollowed();
@@ -330,6 +336,56 @@ void TestLoader::realPlaylists()
     for (const QString &item : items)
         QVERIFY2(!item.contains(u'#') && !item.contains(u'[') && !item.contains(u']'), qPrintable(item));
     QCOMPARE(d.takeMessages(), QStringList());
+}
+
+void TestLoader::playlistChangedWhileRead_data()
+{
+    QTest::addColumn<QString>("change");
+
+    QTest::addRow("cut") << "cut";
+    QTest::addRow("grown") << "grown";
+    QTest::addRow("rewritten-same-size") << "rewritten";
+}
+
+// Another program changes the playlist after the first block was read: the
+// load fails and loads nothing.
+void TestLoader::playlistChangedWhileRead()
+{
+    QFETCH(QString, change);
+
+    QTemporaryDir folder;
+    QByteArray playlist;
+    for (int i = 0; i < 60000; ++i)
+        playlist += "#EXTINF:-1,Channel " + QByteArray::number(i) + "\nhttp://example.invalid/" + QByteArray::number(i) + "\n";
+    QVERIFY(playlist.size() > (2 << 20));
+    const QString path = testsupport::writeFile(folder.filePath(QStringLiteral("list.m3u")), playlist);
+    bool changed = false;
+    Progress progress([&] {
+        if (!std::exchange(changed, true)) {
+            QFile file(path);
+            if (change == QLatin1String("cut")) {
+                file.resize(1000);
+            } else if (change == QLatin1String("grown")) {
+                (void)file.open(QIODevice::Append);
+                file.write("#EXTINF:-1,More\nhttp://more\n");
+            } else {
+                (void)file.open(QIODevice::ReadWrite);
+                file.write(QByteArray(playlist.size(), 'x'));
+                file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+            }
+        }
+        return true;
+    }, 0);
+    WorkingFiles files(folder.path());
+    Normaliser normaliser;
+    int names = 0;
+    const Result<> loaded = intake::loadPlaylist(path, files, normaliser, InputMode::Utf8, progress,
+                                                 [&](QByteArrayView) { ++names; });
+    QVERIFY(changed);
+    QVERIFY(!loaded && !loaded.isStopped());
+    QCOMPARE(loaded.failure().path, path);
+    QVERIFY(!files.exists(WorkingFiles::Kind::Raw));
+    QVERIFY(!files.exists(WorkingFiles::Kind::Normalised));
 }
 
 void TestLoader::noRoomForWorkingFiles_data()
