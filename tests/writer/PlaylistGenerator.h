@@ -73,7 +73,8 @@ private:
 
     QByteArray junk()
     {
-        static const QByteArray bytes("\x00\x01\x80\x98\xC0\xD0\x9F\xE2\x84\xED\xA0\xF0\xFF\"#[]A, EXTINF", 29);
+        static const char raw[] = "\x00\x01\x80\x98\xC0\xD0\x9F\xE2\x84\xED\xA0\xF0\xFF\"#[]A, EXTINF";
+        static const QByteArray bytes(raw, sizeof raw - 1);
         QByteArray j;
         for (int i = int(m_rng.bounded(1, 6)); i > 0; --i)
             j += bytes[qsizetype(m_rng.bounded(quint32(bytes.size())))];
