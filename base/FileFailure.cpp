@@ -14,8 +14,15 @@ FileFailure FileFailure::notLoaded(const QString &path)
     return {Action::Open, path, {}, Kind::NotLoaded};
 }
 
+FileFailure FileFailure::outOfMemory()
+{
+    return {Action::Read, {}, {}, Kind::OutOfMemory};
+}
+
 QString FileFailure::message() const
 {
+    if (kind == Kind::OutOfMemory)
+        return QStringLiteral("Не хватает памяти: операция прервана.");
     QString what;
     switch (action) {
     case Action::Open:

@@ -6,15 +6,37 @@
 
 namespace channelWalk {
 
-Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, Progress &progress,
-                      const std::function<void(int index)> &onEntry)
+namespace {
+
+// A raw line too long to be held, from the reader's pieces.
+bool isLongRawEntry(LineReader &reader, QByteArrayView first, InputMode mode)
 {
-    LineReader reader(rawCopy);
+    channelEntry::TagFinder entryTag(channelEntry::entryTag, true);
+    bool zeroSeen = false;
+    QByteArrayView piece = first;
+    do {
+        if (zeroSeen)
+            continue;
+        const QByteArrayView part = channelEntry::readPart(piece, mode);
+        zeroSeen = part.size() < piece.size();
+        entryTag.feed(part);
+    } while (reader.nextPiece(piece));
+    return entryTag.found();
+}
+
+} // namespace
+
+Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, Progress &progress,
+                      const std::function<void(int index)> &onEntry, qsizetype longLine)
+{
+    LineReader reader(rawCopy, LineReader::defaultBlockSize, longLine);
     QByteArrayView line;
     QByteArray scratch;
     int position = -1;
     while (position + 1 < limit && reader.next(line)) {
-        if (channelEntry::isRawEntry(line, mode, scratch))
+        const bool entry = reader.inPieces() ? isLongRawEntry(reader, line, mode)
+                                             : channelEntry::isRawEntry(line, mode, scratch);
+        if (entry)
             onEntry(++position);
         if (!progress.next())
             return Stopped{};

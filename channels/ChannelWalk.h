@@ -2,6 +2,7 @@
 
 #include "encoding/InputMode.h"
 #include "base/Result.h"
+#include "intake/LineReader.h"
 
 #include <functional>
 #include <vector>
@@ -17,8 +18,9 @@ namespace channelWalk {
 
 // Calls onEntry(i) for each channel entry i of the raw copy, up to but not
 // including limit (the source list's item count).
+// A line longer than longLine is read in pieces, never held whole.
 Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, Progress &progress,
-                      const std::function<void(int index)> &onEntry);
+                      const std::function<void(int index)> &onEntry, qsizetype longLine = LineReader::defaultLongLine);
 
 // The rows of the ticked items, in source-list order, as the walk over the
 // raw copy meets their entries.

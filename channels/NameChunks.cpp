@@ -2,16 +2,28 @@
 
 #include <algorithm>
 
-QByteArrayView NameChunks::bytes(qsizetype row) const
+std::pair<const NameList *, qsizetype> NameChunks::locate(qsizetype row) const
 {
     const auto chunk = std::upper_bound(m_starts.begin(), m_starts.end(), row) - 1;
-    return m_chunks[size_t(chunk - m_starts.begin())]->bytes(row - *chunk);
+    return {m_chunks[size_t(chunk - m_starts.begin())].get(), row - *chunk};
+}
+
+QByteArrayView NameChunks::bytes(qsizetype row) const
+{
+    const auto [chunk, i] = locate(row);
+    return chunk->bytes(i);
 }
 
 QString NameChunks::text(qsizetype row) const
 {
-    const auto chunk = std::upper_bound(m_starts.begin(), m_starts.end(), row) - 1;
-    return m_chunks[size_t(chunk - m_starts.begin())]->text(row - *chunk);
+    const auto [chunk, i] = locate(row);
+    return chunk->text(i);
+}
+
+QString NameChunks::shownText(qsizetype row) const
+{
+    const auto [chunk, i] = locate(row);
+    return chunk->shownText(i);
 }
 
 void NameChunks::append(std::shared_ptr<const NameList> chunk)

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The channel names of a list, kept in the batches they were read in: a
@@ -24,10 +25,14 @@ public:
 
     [[nodiscard]] QByteArrayView bytes(qsizetype row) const;
     [[nodiscard]] QString text(qsizetype row) const;
+    [[nodiscard]] QString shownText(qsizetype row) const;
 
     void append(std::shared_ptr<const NameList> chunk);
 
 private:
+    // The batch that holds the row, and the row's place in it.
+    [[nodiscard]] std::pair<const NameList *, qsizetype> locate(qsizetype row) const;
+
     InputMode m_encoding;
     std::vector<std::shared_ptr<const NameList>> m_chunks;
     std::vector<qsizetype> m_starts; // the first row of each chunk

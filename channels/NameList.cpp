@@ -8,6 +8,22 @@ QString NameList::text(qsizetype i) const
     return m_encoding == InputMode::Utf8 ? utf8::toUtf16(bytes(i)) : ansi::toUtf16(bytes(i));
 }
 
+QString NameList::shownText(qsizetype i) const
+{
+    // Far more than a row is wide, in the narrowest face.
+    constexpr qsizetype shownBytes = 1024;
+    const QByteArrayView name = bytes(i);
+    if (name.size() <= shownBytes)
+        return text(i);
+    qsizetype cut = shownBytes;
+    if (m_encoding == InputMode::Utf8) {
+        while (cut > 0 && utf8::isContinuation(name[cut]))
+            --cut;
+        return utf8::toUtf16(name.first(cut));
+    }
+    return ansi::toUtf16(name.first(cut));
+}
+
 void NameList::append(QByteArrayView name)
 {
     m_bytes.append(name.data(), name.size());

@@ -29,6 +29,9 @@ public:
         return QByteArrayView(m_bytes.constData() + begin, m_ends[size_t(i)] - begin);
     }
     [[nodiscard]] QString text(qsizetype i) const;
+    // The start of the name, as much as a row of a list can show: painting a
+    // name of megabytes would hold the window up at every repaint.
+    [[nodiscard]] QString shownText(qsizetype i) const;
 
     void append(QByteArrayView name);
     // Gives back the room kept for more names: a full list keeps only its own.

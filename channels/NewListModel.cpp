@@ -16,7 +16,7 @@ QVariant NewListModel::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= count())
         return {};
-    return text(index.row());
+    return m_names.shownText(m_rows[size_t(index.row())]);
 }
 
 Qt::ItemFlags NewListModel::flags(const QModelIndex &index) const

@@ -16,7 +16,7 @@ QVariant SourceListModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return text(index.row());
+        return m_names.shownText(index.row());
     case Qt::CheckStateRole:
         return isTicked(index.row()) ? Qt::Checked : Qt::Unchecked;
     default:

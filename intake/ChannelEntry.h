@@ -65,4 +65,36 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 // without a comma. Attribute values such as user agents hold commas.
 [[nodiscard]] QByteArrayView name(QByteArrayView entry) noexcept;
 
+// Looks for a tag in a line that comes piece by piece (a line too long to be
+// held). With skipHashes "#" between its letters is passed over, as the lists
+// read a raw line without them. The tags have no part that both begins and
+// ends them, so a mismatch starts the search again at the byte itself.
+class TagFinder
+{
+public:
+    TagFinder(QByteArrayView tag, bool skipHashes)
+        : m_tag(tag)
+        , m_skipHashes(skipHashes)
+    {
+    }
+
+    void reset() { m_matched = 0; }
+    void feed(QByteArrayView piece)
+    {
+        for (const char c : piece) {
+            if (m_matched == m_tag.size())
+                return;
+            if (c == '#' && m_skipHashes)
+                continue;
+            m_matched = c == m_tag[m_matched] ? m_matched + 1 : (c == m_tag[0] ? 1 : 0);
+        }
+    }
+    [[nodiscard]] bool found() const { return m_matched == m_tag.size(); }
+
+private:
+    QByteArrayView m_tag;
+    bool m_skipHashes;
+    qsizetype m_matched = 0;
+};
+
 } // namespace channelEntry

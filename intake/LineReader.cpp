@@ -12,9 +12,10 @@ qsizetype readBlockSize(const QIODevice &device, qsizetype largest)
     return std::clamp<qint64>(device.size() - device.pos() + 1, 1, largest);
 }
 
-LineReader::LineReader(QIODevice &device, qsizetype blockSize)
+LineReader::LineReader(QIODevice &device, qsizetype blockSize, qsizetype longLine)
     : m_device(device)
-    , m_capacity(readBlockSize(device, blockSize))
+    , m_longLine(std::max<qsizetype>(longLine, 1))
+    , m_capacity(std::min(readBlockSize(device, blockSize), m_longLine + 2))
     , m_buffer(new char[size_t(m_capacity)])
 {
 }
@@ -23,8 +24,8 @@ bool LineReader::fill()
 {
     const qsizetype tail = m_end - m_begin;
     if (tail == m_capacity) {
-        // One line longer than the buffer: the buffer grows with it.
-        m_capacity *= 2;
+        // A line longer than the buffer: the buffer grows, up to a long line.
+        m_capacity = std::min(2 * m_capacity, m_longLine + 2);
         std::unique_ptr<char[]> bigger(new char[size_t(m_capacity)]);
         std::memcpy(bigger.get(), m_buffer.get() + m_begin, size_t(tail));
         m_buffer = std::move(bigger);
@@ -45,6 +46,7 @@ bool LineReader::fill()
 
 bool LineReader::next(QByteArrayView &line)
 {
+    m_inPieces = false;
     qsizetype scanned = m_begin; // the current line has no LF before this
     for (;;) {
         const char *data = m_buffer.get();
@@ -58,6 +60,12 @@ bool LineReader::next(QByteArrayView &line)
             return true;
         }
         const qsizetype tail = m_end - m_begin;
+        if (tail >= m_longLine) {
+            m_inPieces = true;
+            m_lineStart = m_device.pos() - tail;
+            line = takePiece();
+            return true;
+        }
         if (m_atEnd || m_failed || !fill()) {
             if (m_failed || tail == 0)
                 return false;
@@ -67,4 +75,46 @@ bool LineReader::next(QByteArrayView &line)
         }
         scanned = tail; // fill() moved the tail to the front
     }
+}
+
+QByteArrayView LineReader::takePiece()
+{
+    qsizetype size = m_end - m_begin;
+    if (size > 0 && m_buffer[size_t(m_end - 1)] == '\r')
+        --size;
+    const QByteArrayView piece(m_buffer.get() + m_begin, size);
+    m_begin += size;
+    return piece;
+}
+
+bool LineReader::nextPiece(QByteArrayView &piece)
+{
+    while (m_inPieces) {
+        const char *data = m_buffer.get();
+        const auto lf = static_cast<const char *>(std::memchr(data + m_begin, '\n', size_t(m_end - m_begin)));
+        if (lf) {
+            qsizetype pieceEnd = lf - data;
+            if (pieceEnd > m_begin && data[pieceEnd - 1] == '\r')
+                --pieceEnd;
+            piece = QByteArrayView(data + m_begin, pieceEnd - m_begin);
+            m_begin = lf - data + 1;
+            m_inPieces = false;
+            return true;
+        }
+        // A lone CR waits for the next byte: it may stand before the LF.
+        const bool onlyCr = m_end - m_begin == 1 && data[m_begin] == '\r';
+        if (m_end > m_begin && !onlyCr) {
+            piece = takePiece();
+            return true;
+        }
+        if (m_atEnd || m_failed || !fill()) {
+            m_inPieces = false;
+            if (m_failed || m_end == m_begin)
+                return false;
+            piece = QByteArrayView(m_buffer.get() + m_begin, m_end - m_begin);
+            m_begin = m_end;
+            return true;
+        }
+    }
+    return false;
 }

@@ -12,26 +12,45 @@ class QIODevice;
 
 // Reads a working file line by line in large blocks. A line ends at LF; a CR
 // before the LF is not part of it. A last line without LF is returned too.
+//
+// A line longer than longLine is never held whole, so that no line needs more
+// memory than that: next() gives its first piece and inPieces() is true, and
+// nextPiece() gives the others, up to its end.
 class LineReader
 {
 public:
-    explicit LineReader(QIODevice &device, qsizetype blockSize = 4 << 20);
+    static constexpr qsizetype defaultBlockSize = qsizetype(4) << 20;
+    static constexpr qsizetype defaultLongLine = qsizetype(4) << 20;
 
-    // The next line, valid until the next call; false at the end or on a
-    // read error (see failed()).
+    explicit LineReader(QIODevice &device, qsizetype blockSize = defaultBlockSize,
+                        qsizetype longLine = defaultLongLine);
+
+    // The next line, or the first piece of a long one; valid until the next
+    // call. False at the end or on a read error (see failed()).
     [[nodiscard]] bool next(QByteArrayView &line);
+    [[nodiscard]] bool inPieces() const { return m_inPieces; }
+    // The next piece of a long line; false once it has ended.
+    [[nodiscard]] bool nextPiece(QByteArrayView &piece);
+    // Where the line in pieces starts in the device, to read it again.
+    [[nodiscard]] qint64 lineStart() const { return m_lineStart; }
     [[nodiscard]] bool failed() const { return m_failed; }
 
 private:
     // Moves the unread tail to the front and reads more after it; false when
     // nothing more came.
     bool fill();
+    // The unread bytes up to the end of the buffer, less a CR that may be the
+    // one before the line's LF.
+    QByteArrayView takePiece();
 
     QIODevice &m_device;
+    qsizetype m_longLine;
     qsizetype m_capacity;
     std::unique_ptr<char[]> m_buffer;
     qsizetype m_begin = 0; // the unread bytes are [m_begin, m_end)
     qsizetype m_end = 0;
     bool m_atEnd = false;
     bool m_failed = false;
+    bool m_inPieces = false;
+    qint64 m_lineStart = 0;
 };

@@ -4,6 +4,7 @@
 #include "encoding/Text.h"
 #include "encoding/Utf8.h"
 #include "intake/ChannelEntry.h"
+#include "intake/ListedName.h"
 
 #include <algorithm>
 
@@ -12,6 +13,9 @@ namespace {
 constexpr qint32 maxMarkerLength = 6;
 
 } // namespace
+
+Normaliser::Normaliser() = default;
+Normaliser::~Normaliser() = default;
 
 QString Normaliser::lastChannelName() const
 {
@@ -66,7 +70,6 @@ std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, 
     }
 
     const QByteArrayView line = trimSpaces(readLine(channelEntry::listedForm(rawLine, m_listed), m_decoded));
-
     const qsizetype lineStart = out.size();
     if (channelEntry::isHeader(line))
         out.append('#');
@@ -74,18 +77,156 @@ std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, 
     out.append(line.data(), line.size());
     // A name without a comma is the whole line, "#" included.
     const qsizetype nameStart = out.size() - channelEntry::name(QByteArrayView(out).sliced(lineStart)).size();
-    const qsizetype nameLength = out.size() - nameStart;
-    if (m_lastNameComparable && QByteArrayView(out).sliced(nameStart) == QByteArrayView(m_lastNameBytes)) {
-        ++m_repeats;
-        out.append(std::min(m_repeats + 1, maxMarkerLength), '\x01');
-    } else {
-        m_repeats = -1;
-    }
+    out.append(markersFor(ListedName::of(QByteArrayView(out).sliced(nameStart), m_mode, m_name)), '\x01');
+    QByteArrayView listed = ListedName::of(QByteArrayView(out).sliced(nameStart), m_mode, m_name);
+    const bool whole = listed.data() == out.constData() + nameStart;
+    out.append("\r\n", 2);
+    return whole ? QByteArrayView(out).sliced(nameStart, listed.size()) : listed;
+}
+
+qint32 Normaliser::markersFor(QByteArrayView name)
+{
+    const bool repeat = m_lastNameComparable && name == QByteArrayView(m_lastNameBytes);
+    m_repeats = repeat ? m_repeats + 1 : -1;
     m_lastNameBytes.truncate(0); // keeps its buffer for the next name
-    m_lastNameBytes.append(out.constData() + nameStart, nameLength);
+    m_lastNameBytes.append(name.data(), name.size());
     m_lastNameComparable = true;
     m_lastNameChanged = true;
-    const qsizetype listedLength = out.size() - nameStart;
+    return repeat ? std::min(m_repeats + 1, maxMarkerLength) : 0;
+}
+
+struct Normaliser::LongLine
+{
+    channelEntry::TagFinder entryTag{channelEntry::entryTag, true};
+    channelEntry::TagFinder headerTag{channelEntry::headerTag, true};
+    bool entry = false;
+    bool zeroSeen = false;    // UTF-8 mode reads nothing after a zero byte
+    QByteArray unfinished;    // UTF-8 bytes of a character the next piece may finish
+    bool atStart = true;      // leading spaces are left out
+    qsizetype heldSpaces = 0; // written once something follows them
+    NameFinder name;
+    QByteArray listed;
+    QByteArray decoded;
+};
+
+namespace {
+
+// How many bytes at the end begin a character that more bytes may finish.
+qsizetype unfinishedTail(QByteArrayView bytes)
+{
+    const auto p = reinterpret_cast<const uchar *>(bytes.data());
+    const auto end = p + bytes.size();
+    for (qsizetype k = 1; k <= 3 && k <= bytes.size(); ++k) {
+        if (utf8::isContinuation(char(*(end - k))))
+            continue;
+        const utf8::Decoded d = utf8::decodeOne(end - k, end);
+        return !d.valid && d.length == k ? k : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+void Normaliser::beginLongLine()
+{
+    m_long = std::make_unique<LongLine>();
+}
+
+// Learns what the line is: the part the mode reads, "#" passed over.
+void Normaliser::scanLongPiece(QByteArrayView rawPiece)
+{
+    LongLine &l = *m_long;
+    if (l.zeroSeen)
+        return;
+    QByteArrayView part = channelEntry::readPart(rawPiece, m_mode);
+    l.zeroSeen = part.size() < rawPiece.size();
+    l.entryTag.feed(part);
+    l.headerTag.feed(part);
+}
+
+void Normaliser::startWritingLongLine(QByteArray &out)
+{
+    LongLine &l = *m_long;
+    l.entry = l.entryTag.found();
+    l.zeroSeen = false;
+    if (!l.entry)
+        return;
+    const QByteArrayView prefix = l.headerTag.found() ? "##" : "#";
+    out.append(prefix);
+    l.name.append(prefix);
+}
+
+// The same steps as for a line held whole, on a piece: the listed form of an
+// entry, the mode's reading, the spaces at both ends left out.
+void Normaliser::writeLongPiece(QByteArrayView rawPiece, QByteArray &out)
+{
+    LongLine &l = *m_long;
+    if (l.zeroSeen)
+        return;
+    QByteArrayView part = channelEntry::readPart(rawPiece, m_mode);
+    l.zeroSeen = part.size() < rawPiece.size();
+    if (l.entry)
+        part = channelEntry::listedForm(part, l.listed);
+    if (m_mode == InputMode::Ansi) {
+        writeRead(part, out);
+        return;
+    }
+    l.unfinished.append(part.data(), part.size());
+    const qsizetype held = l.zeroSeen ? 0 : unfinishedTail(l.unfinished);
+    l.decoded.truncate(0);
+    utf8::appendSanitized(QByteArrayView(l.unfinished).chopped(held), l.decoded);
+    l.unfinished.remove(0, l.unfinished.size() - held);
+    writeRead(l.decoded, out);
+}
+
+void Normaliser::writeRead(QByteArrayView bytes, QByteArray &out)
+{
+    // Spaces held back are put out in pieces of this, however many there are.
+    static const QByteArray spaces(64, ' ');
+    LongLine &l = *m_long;
+    const auto put = [&](QByteArrayView span) {
+        out.append(span.data(), span.size());
+        if (l.entry)
+            l.name.append(span);
+    };
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        if (l.atStart) {
+            while (i < bytes.size() && bytes[i] == ' ')
+                ++i;
+            if (i == bytes.size())
+                return;
+            l.atStart = false;
+        }
+        qsizetype j = i;
+        while (j < bytes.size() && bytes[j] == ' ')
+            ++j;
+        l.heldSpaces += j - i;
+        if (j == bytes.size())
+            return;
+        for (; l.heldSpaces > 0; l.heldSpaces -= std::min(l.heldSpaces, spaces.size()))
+            put(QByteArrayView(spaces).first(std::min(l.heldSpaces, spaces.size())));
+        qsizetype k = j;
+        while (k < bytes.size() && bytes[k] != ' ')
+            ++k;
+        put(bytes.sliced(j, k - j));
+        i = k;
+    }
+}
+
+std::optional<QByteArrayView> Normaliser::endLongLine(QByteArray &out)
+{
+    LongLine &l = *m_long;
+    if (!l.unfinished.isEmpty())
+        writeRead("\xEF\xBF\xBD", out); // a character the line did not finish
+    std::optional<QByteArrayView> listed;
+    if (l.entry) {
+        const qint32 markers = markersFor(l.name.name().listed(m_mode));
+        const QByteArray marks(markers, '\x01');
+        out.append(marks);
+        l.name.append(marks);
+        listed = l.name.name().listed(m_mode);
+    }
     out.append("\r\n", 2);
-    return QByteArrayView(out).sliced(nameStart, listedLength);
+    return listed;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "encoding/InputMode.h"
+#include "intake/ListedName.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // Makes the normalised working copy from the raw copy, one line at a time.
@@ -19,6 +21,9 @@
 class Normaliser
 {
 public:
+    Normaliser();
+    ~Normaliser();
+
     // Name (without marker) of the channel entry normalised last. Nothing
     // clears it: it carries over from one pass, and one load, to the next.
     [[nodiscard]] QString lastChannelName() const;
@@ -31,12 +36,31 @@ public:
     // (marker included, in the copy's bytes): a view into out, valid until out
     // changes.
     std::optional<QByteArrayView> normaliseLine(QByteArrayView rawLine, QByteArray &out);
+
+    // A line too long to be held (see LineReader) comes twice, piece by piece:
+    // first to learn whether it is a channel entry, then to be written. The
+    // normalised line is the one normaliseLine() makes of it whole; a name
+    // longer than the lists hold is listed cut (ListedName).
+    void beginLongLine();
+    void scanLongPiece(QByteArrayView rawPiece);
+    void startWritingLongLine(QByteArray &out);
+    void writeLongPiece(QByteArrayView rawPiece, QByteArray &out);
+    // The channel name for the list, valid until the next long line.
+    std::optional<QByteArrayView> endLongLine(QByteArray &out);
+
     void endPass();
 
 private:
     // The line as DecodeUTF8 reads it in UTF-8 mode (in `scratch` when it
     // had to be made well-formed); the bytes themselves in ANSI mode.
     [[nodiscard]] QByteArrayView readLine(QByteArrayView rawLine, QByteArray &scratch) const;
+    // How many duplicate markers the entry with this name gets (the name as
+    // listed, without markers); it becomes the last name.
+    qint32 markersFor(QByteArrayView name);
+    // Appends read bytes of a long line, less the spaces at its ends.
+    void writeRead(QByteArrayView bytes, QByteArray &out);
+
+    struct LongLine;
 
     InputMode m_mode = InputMode::Utf8;
     QString m_lastChannelName;
@@ -49,4 +73,6 @@ private:
     qint32 m_repeats = 0;
     QByteArray m_listed;
     QByteArray m_decoded;
+    ListedName m_name;
+    std::unique_ptr<LongLine> m_long;
 };

@@ -4,12 +4,14 @@
 #include "encoding/Utf8.h"
 #include "intake/ChannelEntry.h"
 #include "intake/LineReader.h"
+#include "intake/ListedName.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
 #include "base/Progress.h"
 #include "base/WholeFile.h"
 
 #include <QIODevice>
+#include <QScopeGuard>
 
 namespace passes {
 
@@ -85,47 +87,115 @@ Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress)
     return out.finish();
 }
 
+namespace {
+
+// A line too long to be held: the reader's pieces tell what it is, then its
+// bytes are read again from the copy and written.
+Result<> normaliseLongLine(LineReader &reader, QByteArrayView first, QIODevice &rawCopy, BlockWriter &out,
+                           Normaliser &normaliser, Progress &progress, const NameSink &onName)
+{
+    normaliser.beginLongLine();
+    qint64 length = 0;
+    QByteArrayView piece = first;
+    do {
+        normaliser.scanLongPiece(piece);
+        length += piece.size();
+        if (!progress.next())
+            return Stopped{};
+    } while (reader.nextPiece(piece));
+    if (reader.failed())
+        return FileFailure::of(Action::Read, rawCopy);
+
+    const qint64 resume = rawCopy.pos();
+    if (rawCopy.isSequential() || !rawCopy.seek(reader.lineStart()))
+        return FileFailure::of(Action::Read, rawCopy);
+    normaliser.startWritingLongLine(out.block());
+    QByteArray buffer(std::min<qint64>(length, blockSize), Qt::Uninitialized);
+    for (qint64 left = length; left > 0;) {
+        const qint64 got = rawCopy.read(buffer.data(), std::min<qint64>(left, buffer.size()));
+        if (got <= 0)
+            return FileFailure::of(Action::Read, rawCopy);
+        normaliser.writeLongPiece(QByteArrayView(buffer.constData(), got), out.block());
+        if (!out.flushIfFull())
+            return out.failure();
+        if (!progress.next())
+            return Stopped{};
+        left -= got;
+    }
+    if (const std::optional<QByteArrayView> name = normaliser.endLongLine(out.block()))
+        onName(*name);
+    if (!rawCopy.seek(resume))
+        return FileFailure::of(Action::Read, rawCopy);
+    return {};
+}
+
+// The name of a channel entry too long to be held, from the reader's pieces.
+std::optional<QByteArrayView> longLineName(LineReader &reader, QByteArrayView first, InputMode mode, NameFinder &name)
+{
+    channelEntry::TagFinder entryTag(channelEntry::entryTag, false);
+    name.clear();
+    bool zeroSeen = false;
+    QByteArrayView piece = first;
+    do {
+        if (zeroSeen)
+            continue;
+        const QByteArrayView part = channelEntry::readPart(piece, mode);
+        zeroSeen = part.size() < piece.size();
+        entryTag.feed(part);
+        name.append(part);
+    } while (reader.nextPiece(piece));
+    if (!entryTag.found())
+        return std::nullopt;
+    return name.name().listed(mode);
+}
+
+} // namespace
+
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
-                   Progress &progress, const NameSink &onName)
+                   Progress &progress, const NameSink &onName, qsizetype longLine)
 {
     BlockWriter out(normalisedCopy, rawCopy, mappedBlockSize);
     normaliser.beginPass(mode);
-    LineReader reader(rawCopy);
+    const auto ended = qScopeGuard([&] { normaliser.endPass(); });
+    LineReader reader(rawCopy, LineReader::defaultBlockSize, longLine);
     QByteArrayView line;
     while (reader.next(line)) {
-        if (const std::optional<QByteArrayView> name = normaliser.normaliseLine(line, out.block()))
+        if (reader.inPieces()) {
+            if (Result<> written = normaliseLongLine(reader, line, rawCopy, out, normaliser, progress, onName); !written)
+                return written;
+        } else if (const std::optional<QByteArrayView> name = normaliser.normaliseLine(line, out.block())) {
             onName(*name);
-        if (!out.flushIfFull()) {
-            normaliser.endPass();
+        }
+        if (!out.flushIfFull())
             return out.failure();
-        }
-        if (!progress.next()) {
-            normaliser.endPass();
+        if (!progress.next())
             return Stopped{};
-        }
     }
-    normaliser.endPass();
     if (reader.failed())
         return FileFailure::of(Action::Read, rawCopy);
     return out.finish();
 }
 
-Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName)
+Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName,
+                          qsizetype longLine)
 {
-    LineReader reader(normalisedCopy);
+    LineReader reader(normalisedCopy, LineReader::defaultBlockSize, longLine);
     QByteArrayView line;
     QByteArray sanitized;
+    ListedName listed;
+    NameFinder longName;
     while (reader.next(line)) {
-        const QByteArrayView read = trimSpaces(channelEntry::readPart(line, mode));
-        if (channelEntry::isEntry(read)) {
-            const QByteArrayView name = channelEntry::name(read);
+        if (reader.inPieces()) {
+            if (const std::optional<QByteArrayView> name = longLineName(reader, line, mode, longName))
+                onName(*name);
+        } else if (const QByteArrayView read = trimSpaces(channelEntry::readPart(line, mode)); channelEntry::isEntry(read)) {
+            QByteArrayView name = channelEntry::name(read);
             if (mode == InputMode::Utf8 && !utf8::isValid(name)) {
                 sanitized.truncate(0);
                 utf8::appendSanitized(name, sanitized);
-                onName(sanitized);
-            } else {
-                onName(name);
+                name = sanitized;
             }
+            onName(ListedName::of(name, mode, listed));
         }
         if (!progress.next())
             return Stopped{};

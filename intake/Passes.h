@@ -2,6 +2,7 @@
 
 #include "encoding/InputMode.h"
 #include "base/Result.h"
+#include "intake/LineReader.h"
 
 #include <QByteArrayView>
 
@@ -21,17 +22,18 @@ namespace passes {
 // its bytes. The view is valid during the call only.
 using NameSink = std::function<void(QByteArrayView name)>;
 
-// The playlist's bytes into the raw copy: "[" and "]" become "(" and ")",
-// "#" and CR go, every line ends with CR LF.
+// The playlist's bytes into the raw copy: CR goes, every line ends with CR LF.
 Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress);
 
 // The raw copy into the normalised copy, in the given input mode. Every
 // channel name goes to onName as it is written, so the copy need not be read
-// back to list its channels.
+// back to list its channels. A line longer than longLine is never held whole:
+// it is read twice, in pieces (the raw copy must be a file, not a stream).
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
-                   Progress &progress, const NameSink &onName);
+                   Progress &progress, const NameSink &onName, qsizetype longLine = LineReader::defaultLongLine);
 
 // The channel names of a normalised copy, in file order.
-Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName);
+Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName,
+                          qsizetype longLine = LineReader::defaultLongLine);
 
 } // namespace passes

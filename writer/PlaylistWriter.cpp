@@ -16,29 +16,54 @@ constexpr QByteArrayView groupAttribute(" group-title=");
 constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
 constexpr char marker = '\x01';
 
-// The parts of an entry line that hold group-title attributes: each from the
-// blank before it to the end of its value (a quoted value ends at the next
-// quote, any other at a blank or comma). Only attributes count, so the search
-// ends at the name's comma and skips quoted values. False when a quoted value
-// has no closing quote: the line is then written as it is.
-bool findGroupCuts(QByteArrayView text, std::vector<std::pair<qsizetype, qsizetype>> &cuts)
+qsizetype skipMarkers(QByteArrayView text, qsizetype at)
 {
-    cuts.clear();
+    while (at < text.size() && text[at] == marker)
+        ++at;
+    return at;
+}
+
+// Where " group-title=" ends when it starts at `at`, duplicate markers passed
+// over (they are no part of the line written); -1 when it does not stand there.
+qsizetype groupAttributeEnd(QByteArrayView text, qsizetype at)
+{
+    for (const char c : groupAttribute) {
+        at = skipMarkers(text, at);
+        if (at == text.size() || text[at] != c)
+            return -1;
+        ++at;
+    }
+    return skipMarkers(text, at);
+}
+
+// The parts of an entry line that hold group-title attributes, from `from`
+// on: each from the blank before it to the end of its value (a quoted value
+// ends at the next quote, any other at a blank or comma). Only attributes
+// count, so the search ends at the name's comma and skips quoted values.
+// False when a quoted value has no closing quote: the line is then written as
+// it is.
+bool findGroupCuts(QByteArrayView text, qsizetype from, std::vector<std::pair<qsizetype, qsizetype>> &cuts)
+{
+    const size_t before = cuts.size();
     bool quoted = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
             quoted = !quoted;
-        } else if (quoted) {
+        } else if (quoted || i < from) {
             continue;
         } else if (c == ',') {
             break;
-        } else if (c == ' ' && text.sliced(i).startsWith(groupAttribute)) {
-            qsizetype end = i + groupAttribute.size();
+        } else if (c == ' ') {
+            qsizetype end = groupAttributeEnd(text, i);
+            if (end < 0)
+                continue;
             if (end < text.size() && text[end] == '"') {
                 end = text.indexOf('"', end + 1);
-                if (end < 0)
+                if (end < 0) {
+                    cuts.resize(before);
                     return false;
+                }
                 ++end;
             } else {
                 while (end < text.size() && text[end] != ' ' && text[end] != ',')
@@ -131,44 +156,42 @@ void PlaylistWriter::appendEntry(qint32 entry, ChunkedOutput &out)
 
 void PlaylistWriter::appendEntryLine(const Line &line, ChunkedOutput &out)
 {
-    QByteArrayView text = line.text;
-    bool joinsLineEnd = line.endsWithCrlf;
-    while (text.endsWith(marker)) {
-        text.chop(1);
-        joinsLineEnd = false;
-    }
+    const QByteArrayView text = line.text;
+    m_cuts.clear();
     // The normaliser put "#" before a byte-order mark that began the file;
     // the mark and the spaces after it are no part of the line written.
-    const qsizetype hashes = line.start == 0 ? leading(text, '#') : 0;
-    const bool markAtStart = line.start == 0 && text.sliced(hashes).startsWith(byteOrderMark);
-    const bool inCopy = !markAtStart && !text.contains(marker);
-    if (!inCopy) {
-        m_plain.truncate(0);
-        m_plain.append(text.first(hashes));
-        QByteArrayView rest = text.sliced(hashes);
-        if (markAtStart) {
-            rest = rest.sliced(byteOrderMark.size());
-            rest = rest.sliced(leading(rest, ' '));
-        }
-        std::remove_copy(rest.begin(), rest.end(), std::back_inserter(m_plain), marker);
-        text = m_plain;
-        joinsLineEnd = false;
+    qsizetype attributesFrom = 0;
+    if (const qsizetype hashes = leading(text, '#'); line.start == 0 && text.sliced(hashes).startsWith(byteOrderMark)) {
+        attributesFrom = hashes + byteOrderMark.size();
+        attributesFrom += leading(text.sliced(attributesFrom), ' ');
+        m_cuts.emplace_back(hashes, attributesFrom);
     }
+    (void)findGroupCuts(text, attributesFrom, m_cuts);
 
-    if (!findGroupCuts(text, m_cuts))
-        m_cuts.clear();
+    // What the cuts leave, without duplicate markers; the last piece takes
+    // the line end along when it reaches it.
     qsizetype from = 0;
+    const auto keep = [&](qsizetype to) {
+        while (from < to) {
+            const auto found = static_cast<const char *>(std::memchr(text.data() + from, marker, size_t(to - from)));
+            const qsizetype end = found ? found - text.data() : to;
+            const bool joinsLineEnd = end == text.size() && line.endsWithCrlf && m_mode == InputMode::Utf8;
+            if (joinsLineEnd)
+                out.append(QByteArrayView(text.data() + from, end - from + crlf.size()));
+            else
+                appendText(text.sliced(from, end - from), out);
+            from = found ? end + 1 : end;
+            if (joinsLineEnd)
+                return true;
+        }
+        return false;
+    };
     for (const Cut &cut : m_cuts) {
-        appendText(text.sliced(from, cut.first - from), inCopy, out);
+        (void)keep(cut.first);
         from = cut.second;
     }
-    QByteArrayView last = text.sliced(from);
-    if (joinsLineEnd && m_mode == InputMode::Utf8) {
-        out.append(QByteArrayView(last.data(), last.size() + crlf.size()));
-        return;
-    }
-    appendText(last, inCopy, out);
-    out.append(crlf);
+    if (!keep(text.size()))
+        out.append(crlf);
 }
 
 void PlaylistWriter::appendLine(const Line &line, ChunkedOutput &out)
@@ -177,19 +200,20 @@ void PlaylistWriter::appendLine(const Line &line, ChunkedOutput &out)
         out.append(QByteArrayView(line.text.data(), line.text.size() + crlf.size()));
         return;
     }
-    appendText(line.text, true, out);
+    appendText(line.text, out);
     out.append(crlf);
 }
 
-void PlaylistWriter::appendText(QByteArrayView text, bool inCopy, ChunkedOutput &out)
+void PlaylistWriter::appendText(QByteArrayView text, ChunkedOutput &out)
 {
-    if (m_mode == InputMode::Ansi) {
-        m_converted.truncate(0);
-        ansi::appendAsUtf8(text, m_converted);
-        out.appendCopy(m_converted);
-    } else if (inCopy) {
+    if (m_mode == InputMode::Utf8) {
         out.append(text);
-    } else {
-        out.appendCopy(text);
+        return;
+    }
+    // In slices, so that a line of any length needs no more room than this.
+    for (qsizetype at = 0; at < text.size(); at += m_chunkBytes) {
+        m_converted.truncate(0);
+        ansi::appendAsUtf8(text.sliced(at, std::min(m_chunkBytes, text.size() - at)), m_converted);
+        out.appendCopy(m_converted);
     }
 }

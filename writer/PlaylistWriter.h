@@ -48,14 +48,13 @@ private:
     void appendEntry(qint32 entry, ChunkedOutput &out);
     void appendEntryLine(const Line &line, ChunkedOutput &out);
     void appendLine(const Line &line, ChunkedOutput &out);
-    // A piece of a line's text; those that lie in the copy need no copying.
-    void appendText(QByteArrayView text, bool inCopy, ChunkedOutput &out);
+    // A piece of a line's text, in the copy: in UTF-8 mode not even copied.
+    void appendText(QByteArrayView text, ChunkedOutput &out);
 
     QByteArrayView m_copy;
     InputMode m_mode;
     qsizetype m_chunkBytes;
     std::vector<qsizetype> m_starts; // where each entry line starts
     std::vector<Cut> m_cuts;
-    QByteArray m_plain;     // an entry line without markers or byte-order mark
     QByteArray m_converted; // ANSI mode: a piece in UTF-8
 };

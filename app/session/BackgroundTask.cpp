@@ -12,7 +12,7 @@ BackgroundTask::~BackgroundTask()
     stop();
 }
 
-void BackgroundTask::start(std::function<void()> work, std::function<void()> done)
+bool BackgroundTask::start(std::function<void()> work, std::function<void()> done)
 {
     Q_ASSERT(!m_thread);
     m_stopRequested = false;
@@ -24,6 +24,14 @@ void BackgroundTask::start(std::function<void()> work, std::function<void()> don
             finish();
     }, Qt::QueuedConnection);
     m_thread->start();
+    if (!m_thread->isRunning() && !m_thread->isFinished()) {
+        // No thread to be had (no memory for its stack, say).
+        delete m_thread;
+        m_thread = nullptr;
+        m_done = {};
+        return false;
+    }
+    return true;
 }
 
 void BackgroundTask::post(std::function<void()> call)

@@ -19,7 +19,8 @@ public:
     ~BackgroundTask() override; // stop()
 
     [[nodiscard]] bool isRunning() const { return m_thread != nullptr; }
-    void start(std::function<void()> work, std::function<void()> done);
+    // False when no thread could be started: neither runs then.
+    [[nodiscard]] bool start(std::function<void()> work, std::function<void()> done);
 
     // From the work's thread: runs `call` on this object's thread, in order.
     void post(std::function<void()> call);

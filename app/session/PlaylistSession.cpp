@@ -95,7 +95,7 @@ void PlaylistSession::setInputMode(InputMode mode)
                    [this](const Result<> &result) {
                        // The copy the list comes from could not be made whole:
                        // nothing is loaded any more, as after a failed load.
-                       if (!result && result.failure().kind == FileFailure::Kind::Failed) {
+                       if (!result && result.failure().kind != FileFailure::Kind::NotLoaded) {
                            forgetPlaylist();
                            return textOf(result.failure());
                        }
@@ -162,7 +162,7 @@ void PlaylistSession::createNewList()
             if (pending->empty())
                 return;
             auto batch = std::make_shared<std::vector<qint32>>(std::exchange(*pending, {}));
-            m_task.post([this, batch] {
+            postBatch([this, batch] {
                 m_newList.append(*batch);
                 showNewCount(m_newList.count());
             });
@@ -216,19 +216,28 @@ void PlaylistSession::writeFixScript()
         return;
     auto folder = std::make_shared<OutputFolder>();
     auto result = std::make_shared<Result<>>();
-    m_fixTask.start(
+    const std::function<void()> finish = [this, folder, result] {
+        if (*result)
+            Q_EMIT fixScriptWritten(messages::fixScriptWritten(folder->besideProgram, folder->path));
+        else
+            Q_EMIT fixScriptFailed(result->failure().message());
+    };
+    const bool started = m_fixTask.start(
         [programFolder = m_programFolder, folder, result] {
-            Result<OutputFolder> chosen = OutputFolder::choose(programFolder);
-            if (chosen)
-                *folder = *chosen;
-            *result = chosen ? ::writeFixScript(folder->path) : Result<>(chosen.failure());
+            try {
+                Result<OutputFolder> chosen = OutputFolder::choose(programFolder);
+                if (chosen)
+                    *folder = *chosen;
+                *result = chosen ? ::writeFixScript(folder->path) : Result<>(chosen.failure());
+            } catch (const std::bad_alloc &) {
+                *result = FileFailure::outOfMemory();
+            }
         },
-        [this, folder, result] {
-            if (*result)
-                Q_EMIT fixScriptWritten(messages::fixScriptWritten(folder->besideProgram, folder->path));
-            else
-                Q_EMIT fixScriptFailed(result->failure().message());
-        });
+        finish);
+    if (!started) {
+        *result = FileFailure::outOfMemory();
+        finish();
+    }
 }
 
 void PlaylistSession::shutDown()
@@ -251,7 +260,7 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
                 return;
             pending->squeeze();
             auto batch = std::make_shared<const NameList>(std::exchange(*pending, NameList(mode)));
-            m_task.post([this, batch, ticked] {
+            postBatch([this, batch, ticked] {
                 m_sourceList.append(batch, ticked);
                 showChannelCount(m_sourceList.count());
             });
@@ -283,26 +292,50 @@ void PlaylistSession::run(Operation operation, Work work, Report report, Done do
     // The work has the session's working files and normaliser to itself
     // until it has ended: nothing here touches them meanwhile.
     auto result = std::make_shared<Result<>>();
-    m_task.start(
-        [&task = m_task, work = std::move(work), report = std::move(report), result,
+    m_outOfMemory = false;
+    const std::function<void()> finish = [this, operation, result, done = std::move(done)] {
+        m_operation = Operation::None;
+        if (m_outOfMemory)
+            *result = FileFailure::outOfMemory();
+        const QString text = done(*result);
+        Q_EMIT stateChanged();
+        if (!text.isEmpty())
+            Q_EMIT message(text);
+        Q_EMIT finished(operation);
+    };
+    const bool started = m_task.start(
+        [&task = m_task, &outOfMemory = m_outOfMemory, work = std::move(work), report = std::move(report), result,
          interval = m_progressIntervalMs] {
-            Progress progress([&] {
+            // Running out of memory ends the operation, not the program.
+            try {
+                Progress progress([&] {
+                    if (report)
+                        report();
+                    return !task.stopRequested() && !outOfMemory;
+                }, interval);
+                *result = work(progress);
                 if (report)
                     report();
-                return !task.stopRequested();
-            }, interval);
-            *result = work(progress);
-            if (report)
-                report();
+            } catch (const std::bad_alloc &) {
+                outOfMemory = true;
+            }
         },
-        [this, operation, result, done = std::move(done)] {
-            m_operation = Operation::None;
-            const QString text = done(*result);
-            Q_EMIT stateChanged();
-            if (!text.isEmpty())
-                Q_EMIT message(text);
-            Q_EMIT finished(operation);
-        });
+        finish);
+    if (!started) {
+        m_outOfMemory = true;
+        finish();
+    }
+}
+
+void PlaylistSession::postBatch(std::function<void()> append)
+{
+    m_task.post([this, append = std::move(append)] {
+        try {
+            append();
+        } catch (const std::bad_alloc &) {
+            m_outOfMemory = true; // the work sees it at its next report and ends
+        }
+    });
 }
 
 void PlaylistSession::showChannelCount(int count)

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -132,6 +133,8 @@ private:
     // The working files and the source list go: nothing is loaded.
     void forgetPlaylist();
     void reach(Stage stage) { m_stage = std::max(m_stage, stage); }
+    // Hands a batch the work gathered to the lists, on this thread.
+    void postBatch(std::function<void()> append);
     void showChannelCount(int count);
     void showNewCount(int count);
     [[nodiscard]] static QString textOf(const FileFailure &failure);
@@ -157,4 +160,5 @@ private:
     int m_channelCount = 0;
     int m_newCount = 0;
     int m_progressIntervalMs;
+    std::atomic<bool> m_outOfMemory = false;
 };

@@ -1,6 +1,8 @@
 #include "app/session/Messages.h"
 #include "common/SessionDriver.h"
 
+Q_DECLARE_METATYPE(InputMode)
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -15,6 +17,8 @@ private Q_SLOTS:
     void pressingAgainRebuilds();
     void missingRawCopy();
     void afterAnEncodingSwitch();
+    void longNamesShownByTheirStart_data();
+    void longNamesShownByTheirStart();
 };
 
 void TestNewList::ticksBecomeTheNewList_data()
@@ -122,6 +126,37 @@ void TestNewList::afterAnEncodingSwitch()
     d.tick({0});
     d.create();
     QCOMPARE(d.newItems(), QStringList{QStringLiteral("РџСЂРё")});
+}
+
+void TestNewList::longNamesShownByTheirStart_data()
+{
+    QTest::addColumn<InputMode>("mode");
+    QTest::addRow("utf8") << InputMode::Utf8;
+    QTest::addRow("ansi") << InputMode::Ansi;
+}
+
+// Both lists show a name of megabytes by as much as a row can hold, cut
+// between characters; the name itself stays whole.
+void TestNewList::longNamesShownByTheirStart()
+{
+    QFETCH(InputMode, mode);
+    const QString name = QStringLiteral("Жx").repeated(500000);
+    const QByteArray bytes = mode == InputMode::Utf8 ? name.toUtf8() : QByteArray(name.size(), 'x');
+    auto names = std::make_shared<NameList>(mode);
+    names->append(bytes);
+    SourceListModel source;
+    source.clear(mode);
+    source.append(names, true);
+    NewListModel newList;
+    newList.clear(source.names());
+    newList.append(std::vector<qint32>{0});
+    for (const QAbstractItemModel *model : std::initializer_list<const QAbstractItemModel *>{&source, &newList}) {
+        const QString shown = model->data(model->index(0, 0), Qt::DisplayRole).toString();
+        QVERIFY(shown.size() >= 500 && shown.size() <= 1024);
+        QVERIFY(!shown.contains(QChar(0xFFFD)));
+        QVERIFY(QString(mode == InputMode::Utf8 ? name : QString::fromLatin1(bytes)).startsWith(shown));
+    }
+    QCOMPARE(source.text(0).size(), name.size());
 }
 
 QTEST_GUILESS_MAIN(TestNewList)

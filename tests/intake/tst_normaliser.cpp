@@ -3,6 +3,9 @@
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
 #include "base/Progress.h"
+#include "common/InMemory.h"
+#include "intake/ListedName.h"
+#include "writer/PlaylistGenerator.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -58,6 +61,9 @@ private Q_SLOTS:
     void lastNameCarriesOverPasses();
     void passWritesEveryLine_data();
     void passWritesEveryLine();
+    void longLinesInPieces_data();
+    void longLinesInPieces();
+    void longNamesListedCut();
 };
 
 void TestNormaliser::lines_data()
@@ -245,6 +251,87 @@ void TestNormaliser::passWritesEveryLine()
     QVERIFY(passes::normalise(in, out, normaliser, InputMode::Utf8, progress, [](QByteArrayView) {}));
     QCOMPARE(written.size(), expected.size());
     QVERIFY(written == expected);
+}
+
+namespace {
+
+struct Listing
+{
+    QByteArray copy;
+    QByteArrayList names;
+};
+
+Listing normalisedIn(const QByteArray &raw, InputMode mode, qsizetype longLine)
+{
+    Listing l;
+    Normaliser normaliser;
+    l.copy = inMemory::throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
+        return passes::normalise(in, out, normaliser, mode, progress,
+                                 [&](QByteArrayView name) { l.names << name.toByteArray(); }, longLine);
+    });
+    return l;
+}
+
+QByteArrayList namesIn(QByteArray copy, InputMode mode, qsizetype longLine)
+{
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    Progress progress;
+    QByteArrayList names;
+    if (!passes::readChannelNames(device, mode, progress, [&](QByteArrayView name) { names << name.toByteArray(); },
+                                  longLine))
+        qFatal("reading names failed on a buffer");
+    return names;
+}
+
+} // namespace
+
+void TestNormaliser::longLinesInPieces_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 4; ++seed)
+        QTest::addRow("seed-%u", seed) << seed;
+}
+
+// A line too long to be held is read in pieces, and twice: the copy and the
+// names must be what reading it whole gives, wherever the pieces end.
+void TestNormaliser::longLinesInPieces()
+{
+    QFETCH(quint32, seed);
+    PlaylistGenerator generator(seed);
+    for (int i = 0; i < 150; ++i) {
+        const QByteArray raw = inMemory::throughPass(generator.playlist(12), passes::copyRaw);
+        for (const InputMode mode : {InputMode::Utf8, InputMode::Ansi}) {
+            const Listing whole = normalisedIn(raw, mode, LineReader::defaultLongLine);
+            QCOMPARE(namesIn(whole.copy, mode, LineReader::defaultLongLine), whole.names);
+            for (const qsizetype longLine : {1, 2, 3, 5, 11}) {
+                const Listing pieces = normalisedIn(raw, mode, longLine);
+                QVERIFY2(pieces.copy == whole.copy, qPrintable(QStringLiteral("case %1, pieces of %2: %3")
+                                                                  .arg(i).arg(longLine).arg(QString::fromLatin1(raw.toHex(' ')))));
+                QCOMPARE(pieces.names, whole.names);
+                QCOMPARE(namesIn(whole.copy, mode, longLine), whole.names);
+            }
+        }
+    }
+}
+
+// A name of megabytes is cut in the list (at a character boundary, its markers
+// kept); the copy keeps all of it.
+void TestNormaliser::longNamesListedCut()
+{
+    const QByteArray name = QStringLiteral("Ж").repeated(int(ListedName::maxBytes)).toUtf8(); // twice the bytes
+    const QByteArray line = "#EXTINF:-1,x" + name;
+    const QByteArray raw = crlfLines({line, "u", line, "u"});
+    const QByteArray cut = ("x" + name).first(ListedName::maxBytes - 1);
+    for (const qsizetype longLine : {LineReader::defaultLongLine, qsizetype(1) << 20}) {
+        const Listing l = normalisedIn(raw, InputMode::Utf8, longLine);
+        QCOMPARE(l.copy, crlfLines({line, "u", line + marker(1), "u"}));
+        QCOMPARE(l.names.size(), 2);
+        QCOMPARE(l.names[0].size(), cut.size());
+        QVERIFY(l.names[0] == cut);
+        QVERIFY(l.names[1] == cut + marker(1));
+        QCOMPARE(namesIn(l.copy, InputMode::Utf8, longLine), l.names);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNormaliser)
