@@ -4,8 +4,11 @@
 // The checks are what the create walk, the lists and the writer take for
 // granted about the working copies.
 //
+// Each pass runs twice, once as it does on a file and once with lines from a
+// few bytes on taken as long ones, read in pieces: both give the same copy.
+//
 // Input: a flags byte (bit 0: ANSI first; bits 1-4: a line reader's block
-// size less one), two bytes of the cut (big-endian, modulo the length + 1),
+// size less one; bits 5-7: the length of a long line less one), two bytes of the cut (big-endian, modulo the length + 1),
 // then the playlist.
 #include "FuzzCheck.h"
 
@@ -71,7 +74,7 @@ void checkRawCopy(const QByteArray &playlist, const QByteArray &raw, qsizetype c
     FUZZ_CHECK(QByteArray(raw).replace("\r\n", "\n") == kept);
 }
 
-int walkEntries(QByteArray raw, InputMode mode)
+int walkEntries(QByteArray raw, InputMode mode, qsizetype longLine)
 {
     QBuffer device(&raw);
     device.open(QIODevice::ReadOnly);
@@ -80,16 +83,17 @@ int walkEntries(QByteArray raw, InputMode mode)
     FUZZ_CHECK(channelWalk::forEachEntry(device, mode, std::numeric_limits<int>::max(), progress, [&](int i) {
                    FUZZ_CHECK(i == count);
                    ++count;
-               }).ok());
+               }, longLine).ok());
     return count;
 }
 
-void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize)
+QByteArray checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize,
+                     qsizetype longLine)
 {
     QByteArrayList fused;
     QByteArray normalised = inMemory::throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
         return passes::normalise(in, out, normaliser, mode, progress,
-                                 [&](QByteArrayView name) { fused.append(name.toByteArray()); });
+                                 [&](QByteArrayView name) { fused.append(name.toByteArray()); }, longLine);
     });
 
     checkLines(normalised, blockSize);
@@ -105,9 +109,9 @@ void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qs
                    if (mode == InputMode::Utf8)
                        FUZZ_CHECK(utf8::isValid(name));
                    names.append(name.toByteArray());
-               }).ok());
+               }, longLine).ok());
     FUZZ_CHECK(names == fused);
-    FUZZ_CHECK(walkEntries(raw, mode) == names.size());
+    FUZZ_CHECK(walkEntries(raw, mode, longLine) == names.size());
 
     // The name the next pass compares with is the last one listed, less its
     // markers.
@@ -118,6 +122,7 @@ void checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qs
         for (const char c : names.last().sliced(lastBytes.size()))
             FUZZ_CHECK(c == '\x01');
     }
+    return normalised;
 }
 
 } // namespace
@@ -128,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const bool ansiFirst = data[0] & 1;
     const qsizetype blockSize = ((data[0] >> 1) & 15) + 1;
+    const qsizetype longLine = ((data[0] >> 5) & 7) + 1;
     const QByteArray playlist(reinterpret_cast<const char *>(data) + 3, qsizetype(size) - 3);
     const qsizetype cut = ((data[1] << 8) | data[2]) % (playlist.size() + 1);
 
@@ -135,8 +141,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkRawCopy(playlist, raw, cut, blockSize);
 
     Normaliser normaliser;
-    const InputMode first = ansiFirst ? InputMode::Ansi : InputMode::Utf8;
-    checkPass(raw, normaliser, first, blockSize);
-    checkPass(raw, normaliser, ansiFirst ? InputMode::Utf8 : InputMode::Ansi, blockSize);
+    Normaliser inPieces;
+    for (const InputMode mode : {ansiFirst ? InputMode::Ansi : InputMode::Utf8,
+                                 ansiFirst ? InputMode::Utf8 : InputMode::Ansi}) {
+        const QByteArray whole = checkPass(raw, normaliser, mode, blockSize, LineReader::defaultLongLine);
+        FUZZ_CHECK(checkPass(raw, inPieces, mode, blockSize, longLine) == whole);
+    }
     return 0;
 }
