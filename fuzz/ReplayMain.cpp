@@ -33,11 +33,11 @@ int main(int argc, char **argv)
     for (const fs::path &file : files) {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", file.c_str());
+            std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
             return 1;
         }
         const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        std::printf("%s\n", file.filename().c_str());
+        std::printf("%s\n", file.filename().string().c_str());
         std::fflush(stdout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
     }

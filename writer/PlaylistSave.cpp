@@ -13,6 +13,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <windows.h>
+#endif
+
 namespace {
 
 using Action = FileFailure::Action;
@@ -32,6 +37,26 @@ bool isReadOnly(const QFileInfo &info)
     return !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
 }
 
+// Windows replaces no file that another program holds open without leave to
+// delete it (a player playing the playlist, say). Asking for that right tells
+// beforehand, so that neither the output nor the backup is touched in vain.
+bool isHeldOpen(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                                      DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
 // Whether a file may be created or replaced at the path.
 Result<> checkTarget(const QString &path)
 {
@@ -40,7 +65,19 @@ Result<> checkTarget(const QString &path)
         return FileFailure{Action::Create, path, QStringLiteral("На этом месте находится папка.")};
     if (info.exists() && isReadOnly(info))
         return FileFailure{Action::Replace, path, QStringLiteral("Файл доступен только для чтения.")};
+    if (info.exists() && isHeldOpen(path))
+        return FileFailure{Action::Replace, path, QStringLiteral("Файл открыт в другой программе. Закройте его там и сохраните снова.")};
     return {};
+}
+
+// Windows drops a dot that ends a file name: the name is made without it.
+QString nameWith(const QString &folder, QLatin1StringView base, const QString &extension)
+{
+#ifdef Q_OS_WIN
+    if (extension.isEmpty())
+        return folder + u'/' + base;
+#endif
+    return folder + u'/' + base + u'.' + extension;
 }
 
 // Copies through a temporary file, so the destination is either the old one
@@ -138,12 +175,12 @@ Result<> writeNewOutput(QFile &copy, WholeFile &file, std::span<const qint32> en
 
 QString playlistOutputPath(const QString &folder, const QString &extension)
 {
-    return folder + QStringLiteral("/Kelvaro.") + extension;
+    return nameWith(folder, QLatin1StringView("Kelvaro"), extension);
 }
 
 QString playlistBackupPath(const QString &folder, const QString &extension)
 {
-    return folder + QStringLiteral("/Playlist_OLD.") + extension;
+    return nameWith(folder, QLatin1StringView("Playlist_OLD"), extension);
 }
 
 Result<> savePlaylist(const QString &folder, const QString &extension, WorkingFiles &files,

@@ -12,7 +12,8 @@ class WorkingFiles;
 
 // "Kelvaro." and the extension in the output folder; the backup of the
 // previous output is "Playlist_OLD." and the same extension. An empty
-// extension leaves the names ending with the dot.
+// extension leaves the names ending with the dot, except on Windows, which
+// has no such names: there they end without it.
 [[nodiscard]] QString playlistOutputPath(const QString &folder, const QString &extension);
 [[nodiscard]] QString playlistBackupPath(const QString &folder, const QString &extension);
 

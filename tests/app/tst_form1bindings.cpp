@@ -225,11 +225,12 @@ void TestForm1Bindings::pathLimit()
 void TestForm1Bindings::dialogSettings()
 {
     QWidget parent;
-    std::unique_ptr<QFileDialog> dialog(playlistDialog::create(&parent, QStringLiteral("/tmp")));
+    const QString folder = QDir::tempPath();
+    std::unique_ptr<QFileDialog> dialog(playlistDialog::create(&parent, folder));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Открыть плейлист"));
     QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
-    QCOMPARE(dialog->directory().absolutePath(), QStringLiteral("/tmp"));
+    QCOMPARE(dialog->directory().absolutePath(), folder);
     QCOMPARE(dialog->nameFilters().size(), 1);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     auto combo = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));

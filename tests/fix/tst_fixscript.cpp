@@ -177,6 +177,8 @@ void TestFixScript::failures()
     QFETCH(bool, readOnlyFolder);
     QFETCH(QByteArray, oldScript);
     QFETCH(bool, directoryAtPath);
+    if (!Unprivileged().active())
+        QSKIP("no unprivileged user to switch to, for whom permission bits count");
 
     QTemporaryDir parent;
     QVERIFY(parent.isValid());
@@ -204,7 +206,6 @@ void TestFixScript::failures()
     Result<> written;
     {
         const Unprivileged user;
-        QVERIFY(user.active());
         written = writeFixScript(folder);
     }
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
