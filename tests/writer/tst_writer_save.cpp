@@ -17,6 +17,9 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 
 using writertest::crlfLines;
@@ -136,6 +139,7 @@ private Q_SLOTS:
     void savesTheOutput_data();
     void savesTheOutput();
     void secondSaveMakesTheFirstTheBackup();
+    void backupIsACopyWhereNoLinkCanBeMade();
     void emptyListWritesTheHeader();
     void missingCopyIsNoPlaylist_data();
     void missingCopyIsNoPlaylist();
@@ -187,6 +191,34 @@ void TestWriterSave::secondSaveMakesTheFirstTheBackup()
     QCOMPARE(readFile(w.backup(QStringLiteral("m3u8"))), crlfLines({header, "#EXTINF:-1,A", "UA"}));
     QCOMPARE(readFile(w.output(QStringLiteral("m3u"))), oldOutput);
     QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Kelvaro.m3u8", "Playlist_OLD.m3u8"}));
+}
+
+// FAT32 sticks have no hard links. Here the link is refused as Linux refuses
+// it to a user who may not write the file (protected hard links).
+void TestWriterSave::backupIsACopyWhereNoLinkCanBeMade()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("Linux's protected hard links stand in for a file system without links");
+#else
+    QFile protectedLinks(QStringLiteral("/proc/sys/fs/protected_hardlinks"));
+    if (!protectedLinks.open(QIODevice::ReadOnly) || protectedLinks.readAll().trimmed() != "1")
+        QSKIP("hard links are not protected here");
+    Workspace w;
+    // Root's, and no one else may write it.
+    writeFile(w.output(), oldOutput, readWrite & ~(QFile::WriteGroup | QFile::WriteOther));
+    Result<> saved;
+    {
+        const Unprivileged user;
+        if (!user.active() || QFileInfo(w.output()).ownerId() == ::geteuid())
+            QSKIP("needs root to own the previous output and an unprivileged user to save");
+        saved = w.save({1});
+    }
+    QVERIFY2(saved, qPrintable(saved ? QString() : saved.failure().message()));
+    QCOMPARE(readFile(w.output()), crlfLines({header, entryB, "UB"}));
+    QCOMPARE(readFile(w.backup()), oldOutput);
+    QVERIFY(QFileInfo(w.backup()).ownerId() != 0); // a copy: a second name would be root's
+    QCOMPARE(w.files(), (QStringList{"Kelvaro.m3u", "Playlist_OLD.m3u"}));
+#endif
 }
 
 void TestWriterSave::emptyListWritesTheHeader()
