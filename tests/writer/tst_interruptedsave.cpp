@@ -119,8 +119,17 @@ void TestInterruptedSave::killedSaveLosesNothing()
         // Cut off after the old output became the backup too, or before.
         QVERIFY2(nowBackup == oldBackup || nowBackup == oldOutput, nowBackup.left(40).constData());
     }
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-             QStringList({QStringLiteral("Kelvaro.m3u"), QStringLiteral("Playlist_OLD.m3u")}));
+    QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (delayMs >= 0) {
+        // Killed between making the old output's second name and moving it
+        // over the backup, that name stays: the same bytes once more.
+        left.removeIf([](const QString &name) { return name.startsWith(QLatin1String("Playlist_OLD.m3u.kelvaro-")); });
+#ifdef Q_OS_WIN
+        // Windows has no unnamed files: the new file being written stays too.
+        left.removeIf([](const QString &name) { return name.startsWith(QLatin1String("Kelvaro.m3u.")); });
+#endif
+    }
+    QCOMPARE(left.join(u' '), QStringLiteral("Kelvaro.m3u Playlist_OLD.m3u"));
 }
 
 int main(int argc, char *argv[])
