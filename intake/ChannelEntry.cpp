@@ -26,28 +26,25 @@ QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch)
 {
     const char *const begin = rawLine.data();
     const char *const end = begin + rawLine.size();
-    const char *p = begin;
-    while (p < end && !changedInListedForm[uchar(*p)])
-        ++p;
+    const auto nextChanged = [end](const char *p) {
+        while (p < end && !changedInListedForm[uchar(*p)])
+            ++p;
+        return p;
+    };
+    const char *p = nextChanged(begin);
     if (p == end)
         return rawLine;
+    // Runs between the characters that change are copied whole: an entry
+    // line's only one is mostly the "#" it starts with.
     scratch.resize(rawLine.size());
     char *o = scratch.data();
-    std::memcpy(o, begin, size_t(p - begin));
-    o += p - begin;
-    for (; p < end; ++p) {
-        switch (*p) {
-        case '#':
+    for (const char *run = begin;; run = ++p, p = nextChanged(p)) {
+        std::memcpy(o, run, size_t(p - run));
+        o += p - run;
+        if (p == end)
             break;
-        case '[':
-            *o++ = '(';
-            break;
-        case ']':
-            *o++ = ')';
-            break;
-        default:
-            *o++ = *p;
-        }
+        if (*p != '#')
+            *o++ = *p == '[' ? '(' : ')';
     }
     scratch.truncate(o - scratch.data());
     return scratch;
