@@ -2,6 +2,7 @@
 
 #include "intake/ChannelEntry.h"
 #include "intake/LineReader.h"
+#include "intake/Passes.h"
 #include "base/Progress.h"
 
 namespace channelWalk {
@@ -12,15 +13,7 @@ namespace {
 bool isLongRawEntry(LineReader &reader, QByteArrayView first, InputMode mode)
 {
     channelEntry::TagFinder entryTag(channelEntry::entryTag, true);
-    bool zeroSeen = false;
-    QByteArrayView piece = first;
-    do {
-        if (zeroSeen)
-            continue;
-        const QByteArrayView part = channelEntry::readPart(piece, mode);
-        zeroSeen = part.size() < piece.size();
-        entryTag.feed(part);
-    } while (reader.nextPiece(piece));
+    passes::forEachLongLinePart(reader, first, mode, [&](QByteArrayView part) { entryTag.feed(part); });
     return entryTag.found();
 }
 

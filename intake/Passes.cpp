@@ -134,6 +134,20 @@ std::optional<QByteArrayView> longLineName(LineReader &reader, QByteArrayView fi
 {
     channelEntry::TagFinder entryTag(channelEntry::entryTag, false);
     name.clear();
+    forEachLongLinePart(reader, first, mode, [&](QByteArrayView part) {
+        entryTag.feed(part);
+        name.append(part);
+    });
+    if (!entryTag.found())
+        return std::nullopt;
+    return name.name().listed(mode);
+}
+
+} // namespace
+
+void forEachLongLinePart(LineReader &reader, QByteArrayView first, InputMode mode,
+                         const std::function<void(QByteArrayView part)> &take)
+{
     bool zeroSeen = false;
     QByteArrayView piece = first;
     do {
@@ -141,15 +155,9 @@ std::optional<QByteArrayView> longLineName(LineReader &reader, QByteArrayView fi
             continue;
         const QByteArrayView part = channelEntry::readPart(piece, mode);
         zeroSeen = part.size() < piece.size();
-        entryTag.feed(part);
-        name.append(part);
+        take(part);
     } while (reader.nextPiece(piece));
-    if (!entryTag.found())
-        return std::nullopt;
-    return name.name().listed(mode);
 }
-
-} // namespace
 
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
                    Progress &progress, const NameSink &onName, qsizetype longLine)

@@ -32,6 +32,11 @@ Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress);
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
                    Progress &progress, const NameSink &onName, qsizetype longLine = LineReader::defaultLongLine);
 
+// What the mode reads of a line the reader gives in pieces (in UTF-8 mode
+// nothing after a zero byte), part by part; the reader ends at the line's end.
+void forEachLongLinePart(LineReader &reader, QByteArrayView first, InputMode mode,
+                         const std::function<void(QByteArrayView part)> &take);
+
 // The channel names of a normalised copy, in file order.
 Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName,
                           qsizetype longLine = LineReader::defaultLongLine);
