@@ -148,15 +148,21 @@ stage_build() {
     cmake --build --preset windows --parallel "$jobs"
 }
 
+# A new Wine prefix. No Mono or Gecko: nothing here needs them, and Wine
+# would try to download them.
+make_prefix() {
+    export WINEPREFIX=$1 WINEDEBUG=-all
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d" wineboot -i >/dev/null 2>&1
+    wineserver -w
+}
+
 # One Wine prefix beside the Qt build, made once; the tests share it.
 init_wine() {
     export WINEPREFIX=$cache/wine WINEDEBUG=-all
     [ -f "$WINEPREFIX/.initialised" ] && return
-    rm -rf "$WINEPREFIX"
-    # No Mono or Gecko: nothing here needs them, and Wine would try to
-    # download them.
-    WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d" wineboot -i >/dev/null 2>&1
-    wineserver -w
+    make_prefix "$WINEPREFIX"
     touch "$WINEPREFIX/.initialised"
 }
 
@@ -228,10 +234,7 @@ windows_path() {
 stage_try() {
     local work=$cache/try
     rm -rf "$work"
-    mkdir -p "$work"
-    export WINEPREFIX=$work/wine WINEDEBUG=-all
-    WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d" wineboot -i >/dev/null 2>&1
-    wineserver -w
+    make_prefix "$work/wine"
     local temp="$work/Временные файлы"
     /usr/lib/wine/wine64 reg add 'HKCU\Environment' /v TEMP /d "$(windows_path "$temp")" /f >/dev/null
     /usr/lib/wine/wine64 reg add 'HKCU\Environment' /v TMP /d "$(windows_path "$temp")" /f >/dev/null
@@ -275,8 +278,7 @@ stage_try() {
 stage_screenshots() {
     local work=$cache/screenshots
     rm -rf "$work"
-    mkdir -p "$work"
-    export WINEPREFIX=$work/wine WINEDEBUG=-all
+    make_prefix "$work/wine"
     make_playlist "$work/Мои плейлисты"
     (cd "$work" && unzip -q "$source_dir"/build-windows/kelvaro-*-win64.zip)
     local program dpi name
@@ -286,7 +288,6 @@ stage_screenshots() {
         [ "$dpi" = 96 ] || name=screenshot-windows-150.png
         xvfb-run -a -s '-screen 0 1400x1000x24' bash -c '
             set -eu
-            WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d" wineboot -i >/dev/null 2>&1
             /usr/lib/wine/wine64 reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$3" /f >/dev/null
             wineserver -w
             /usr/lib/wine/wine64 "$1" "$2" >/dev/null 2>&1 &
