@@ -126,7 +126,18 @@ QByteArray writePlaylist(QByteArrayView playlist, InputMode mode, const QList<in
     writeLine(QStringLiteral("#EXTM3U"), out);
     for (const int entry : entries) {
         const qsizetype at = entryLines[entry];
-        writeLine(withoutGroupTitle(entryLine(lines[at], mode).remove(QChar(1))), out);
+        QByteArray line = lines[at];
+        // A mark that begins the first line once its "#" are gone cannot be
+        // told from the file's own in the normalised copy: it goes too.
+        if (at == 0 && !playlist.startsWith("\xEF\xBB\xBF")) {
+            const QByteArray bare = QByteArray(line).replace("#", "");
+            qsizetype from = 0;
+            while (from < bare.size() && bare[from] == ' ')
+                ++from;
+            if (QByteArrayView(bare).sliced(from).startsWith("\xEF\xBB\xBF"))
+                line = bare.sliced(from + 3);
+        }
+        writeLine(withoutGroupTitle(entryLine(line, mode).remove(QChar(1))), out);
         const qsizetype next = entry + 1 < entryLines.size() ? entryLines[entry + 1] : lines.size();
         for (qsizetype i = at + 1; i < next; ++i) {
             const QString after = trimmed(decode(lines[i], mode));
