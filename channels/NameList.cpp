@@ -1,5 +1,7 @@
 #include "channels/NameList.h"
 
+#include "base/AppendBytes.h"
+
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
 
@@ -26,7 +28,7 @@ QString NameList::shownText(qsizetype i) const
 
 void NameList::append(QByteArrayView name)
 {
-    m_bytes.append(name.data(), name.size());
+    appendBytes(m_bytes, name);
     m_ends.push_back(m_bytes.size());
 }
 

@@ -1,5 +1,6 @@
 #include "intake/Normaliser.h"
 
+#include "base/AppendBytes.h"
 #include "encoding/Ansi.h"
 #include "encoding/Text.h"
 #include "encoding/Utf8.h"
@@ -64,23 +65,21 @@ std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, 
 {
     if (!channelEntry::isRawEntry(rawLine, m_mode, m_listed)) {
         const QByteArrayView line = trimSpaces(readLine(rawLine, m_decoded));
-        out.append(line.data(), line.size());
-        out.append("\r\n", 2);
+        appendBytes(out, line);
+        appendBytes(out, "\r\n");
         return std::nullopt;
     }
 
     const QByteArrayView line = trimSpaces(readLine(channelEntry::listedForm(rawLine, m_listed), m_decoded));
     const qsizetype lineStart = out.size();
-    if (channelEntry::isHeader(line))
-        out.append('#');
-    out.append('#');
-    out.append(line.data(), line.size());
+    appendBytes(out, channelEntry::isHeader(line) ? "##" : "#");
+    appendBytes(out, line);
     // A name without a comma is the whole line, "#" included.
     const qsizetype nameStart = out.size() - channelEntry::name(QByteArrayView(out).sliced(lineStart)).size();
     out.append(markersFor(ListedName::of(QByteArrayView(out).sliced(nameStart), m_mode, m_name)), '\x01');
     QByteArrayView listed = ListedName::of(QByteArrayView(out).sliced(nameStart), m_mode, m_name);
     const bool whole = listed.data() == out.constData() + nameStart;
-    out.append("\r\n", 2);
+    appendBytes(out, "\r\n");
     return whole ? QByteArrayView(out).sliced(nameStart, listed.size()) : listed;
 }
 
@@ -89,7 +88,7 @@ qint32 Normaliser::markersFor(QByteArrayView name)
     const bool repeat = m_lastNameComparable && name == QByteArrayView(m_lastNameBytes);
     m_repeats = repeat ? m_repeats + 1 : -1;
     m_lastNameBytes.truncate(0); // keeps its buffer for the next name
-    m_lastNameBytes.append(name.data(), name.size());
+    appendBytes(m_lastNameBytes, name);
     m_lastNameComparable = true;
     m_lastNameChanged = true;
     return repeat ? std::min(m_repeats + 1, maxMarkerLength) : 0;
