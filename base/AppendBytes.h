@@ -10,6 +10,8 @@
 // made of (a tenth of a load's instructions).
 inline void appendBytes(QByteArray &out, QByteArrayView bytes)
 {
+    if (bytes.isEmpty())
+        return; // its data may be null, which memcpy may not be given
     const qsizetype at = out.size();
     out.resize(at + bytes.size());
     std::memcpy(out.data() + at, bytes.data(), size_t(bytes.size()));
