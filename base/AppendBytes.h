@@ -16,3 +16,12 @@ inline void appendBytes(QByteArray &out, QByteArrayView bytes)
     out.resize(at + bytes.size());
     std::memcpy(out.data() + at, bytes.data(), size_t(bytes.size()));
 }
+
+// Makes room for `bytes` more at the end of out and says where it begins: a
+// line's pieces are then copied with one resize for them all.
+inline char *appendRoom(QByteArray &out, qsizetype bytes)
+{
+    const qsizetype at = out.size();
+    out.resize(at + bytes);
+    return out.data() + at;
+}

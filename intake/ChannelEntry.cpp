@@ -58,7 +58,11 @@ QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch)
 
 bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch)
 {
-    const QByteArrayView part = readPart(rawLine, mode);
+    return isEntryPart(readPart(rawLine, mode), scratch);
+}
+
+bool isEntryPart(QByteArrayView part, QByteArray &scratch)
+{
     // Dropping "#" can only join the tag, never break it.
     if (isEntry(part))
         return true;

@@ -16,19 +16,20 @@ inline constexpr QByteArrayView entryTag = "EXTINF";
 inline constexpr QByteArrayView headerTag = "EXTM3U";
 inline constexpr QByteArrayView groupTag = "EXTGRP";
 
-// Whether the line holds the tag: a look at each "E" only, which is fast on
-// the long stretches of a playlist without one.
+// Whether the line holds the tag: a look at each "X" only. Every tag has it
+// second, and addresses, full of the "E" of hex digits, seldom hold one.
 [[nodiscard]] inline bool hasTag(QByteArrayView line, QByteArrayView tag) noexcept
 {
+    static_assert(entryTag[1] == 'X' && headerTag[1] == 'X' && groupTag[1] == 'X');
     if (line.size() < tag.size())
         return false;
-    const char *p = line.data();
-    const char *const end = p + line.size() - tag.size() + 1;
+    const char *p = line.data() + 1;
+    const char *const end = line.data() + line.size() - tag.size() + 2; // past the last place of the X
     while (p < end) {
-        p = static_cast<const char *>(std::memchr(p, tag.front(), size_t(end - p)));
+        p = static_cast<const char *>(std::memchr(p, tag[1], size_t(end - p)));
         if (!p)
             return false;
-        if (std::memcmp(p + 1, tag.data() + 1, size_t(tag.size() - 1)) == 0)
+        if (p[-1] == tag[0] && std::memcmp(p + 1, tag.data() + 2, size_t(tag.size() - 2)) == 0)
             return true;
         ++p;
     }
@@ -58,6 +59,8 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 // Whether a line of the raw copy is a channel entry: EXTINF in the listed form
 // of the part the mode reads.
 [[nodiscard]] bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch);
+// The same on the part already read (readPart).
+[[nodiscard]] bool isEntryPart(QByteArrayView part, QByteArray &scratch);
 
 // The channel name: the text after the first comma that is not inside a
 // double-quoted attribute value (quotes counted from the start of the line);

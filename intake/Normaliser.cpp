@@ -8,6 +8,7 @@
 #include "intake/ListedName.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -47,40 +48,49 @@ void Normaliser::endPass()
     m_lastNameChanged = false;
 }
 
-QByteArrayView Normaliser::readLine(QByteArrayView rawLine, QByteArray &scratch) const
+QByteArrayView Normaliser::wellFormed(QByteArrayView part, QByteArray &scratch) const
 {
-    if (m_mode == InputMode::Ansi)
-        return rawLine;
     // DecodeUTF8 and then UnicodeToUTF8 on the way out amount to this: the
     // bytes up to the first zero byte, with ill-formed parts as U+FFFD.
-    const QByteArrayView read = utf8::beforeNul(rawLine);
-    if (utf8::isValid(read))
-        return read;
+    if (m_mode == InputMode::Ansi || utf8::isValid(part))
+        return part;
     scratch.clear();
-    utf8::appendSanitized(read, scratch);
+    utf8::appendSanitized(part, scratch);
     return scratch;
 }
 
 std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, QByteArray &out)
 {
-    if (!channelEntry::isRawEntry(rawLine, m_mode, m_listed)) {
-        const QByteArrayView line = trimSpaces(readLine(rawLine, m_decoded));
-        appendBytes(out, line);
-        appendBytes(out, "\r\n");
+    const QByteArrayView part = channelEntry::readPart(rawLine, m_mode);
+    if (!channelEntry::isEntryPart(part, m_listed)) {
+        const QByteArrayView line = trimSpaces(wellFormed(part, m_decoded));
+        char *o = appendRoom(out, line.size() + 2);
+        if (!line.isEmpty())
+            std::memcpy(o, line.data(), size_t(line.size()));
+        std::memcpy(o + line.size(), "\r\n", 2);
         return std::nullopt;
     }
 
-    const QByteArrayView line = trimSpaces(readLine(channelEntry::listedForm(rawLine, m_listed), m_decoded));
+    // Written with room for the most markers, then cut to what it took: one
+    // resize of the block for the line, one for its end.
+    const QByteArrayView line = trimSpaces(wellFormed(channelEntry::listedForm(part, m_listed), m_decoded));
+    const QByteArrayView prefix = channelEntry::isHeader(line) ? "##" : "#";
     const qsizetype lineStart = out.size();
-    appendBytes(out, channelEntry::isHeader(line) ? "##" : "#");
-    appendBytes(out, line);
+    char *o = appendRoom(out, prefix.size() + line.size() + maxMarkerLength + 2);
+    std::memcpy(o, prefix.data(), size_t(prefix.size()));
+    std::memcpy(o + prefix.size(), line.data(), size_t(line.size())); // an entry is never empty
+    const qsizetype lineEnd = lineStart + prefix.size() + line.size();
     // A name without a comma is the whole line, "#" included.
-    const qsizetype nameStart = out.size() - channelEntry::name(QByteArrayView(out).sliced(lineStart)).size();
-    out.append(markersFor(ListedName::of(QByteArrayView(out).sliced(nameStart), m_mode, m_name)), '\x01');
-    QByteArrayView listed = ListedName::of(QByteArrayView(out).sliced(nameStart), m_mode, m_name);
-    const bool whole = listed.data() == out.constData() + nameStart;
-    appendBytes(out, "\r\n");
-    return whole ? QByteArrayView(out).sliced(nameStart, listed.size()) : listed;
+    const QByteArrayView written = QByteArrayView(out).sliced(lineStart, lineEnd - lineStart);
+    const qsizetype nameStart = lineEnd - channelEntry::name(written).size();
+    const qint32 markers = markersFor(ListedName::of(QByteArrayView(out).sliced(nameStart, lineEnd - nameStart), m_mode, m_name));
+    o = out.data() + lineEnd;
+    std::memset(o, '\x01', size_t(markers));
+    std::memcpy(o + markers, "\r\n", 2);
+    out.truncate(lineEnd + markers + 2);
+    const QByteArrayView name = QByteArrayView(out).sliced(nameStart, lineEnd + markers - nameStart);
+    const QByteArrayView listed = ListedName::of(name, m_mode, m_name);
+    return listed.data() == name.data() ? name.first(listed.size()) : listed;
 }
 
 qint32 Normaliser::markersFor(QByteArrayView name)

@@ -51,9 +51,10 @@ public:
     void endPass();
 
 private:
-    // The line as DecodeUTF8 reads it in UTF-8 mode (in `scratch` when it
-    // had to be made well-formed); the bytes themselves in ANSI mode.
-    [[nodiscard]] QByteArrayView readLine(QByteArrayView rawLine, QByteArray &scratch) const;
+    // What the mode reads of a line (channelEntry::readPart): in UTF-8 mode
+    // well-formed, in `scratch` when it had to be made so; in ANSI mode the
+    // bytes themselves.
+    [[nodiscard]] QByteArrayView wellFormed(QByteArrayView part, QByteArray &scratch) const;
     // How many duplicate markers the entry with this name gets (the name as
     // listed, without markers); it becomes the last name.
     qint32 markersFor(QByteArrayView name);
