@@ -16,24 +16,31 @@ inline constexpr QByteArrayView entryTag = "EXTINF";
 inline constexpr QByteArrayView headerTag = "EXTM3U";
 inline constexpr QByteArrayView groupTag = "EXTGRP";
 
-// Whether the line holds the tag: a look at each "X" only. Every tag has it
-// second, and addresses, full of the "E" of hex digits, seldom hold one.
-[[nodiscard]] inline bool hasTag(QByteArrayView line, QByteArrayView tag) noexcept
+// Where the tag stands first in the line from `from` on, or -1: a look at
+// each "X" only. Every tag has it second, and addresses, full of the "E" of
+// hex digits, seldom hold one.
+[[nodiscard]] inline qsizetype findTag(QByteArrayView line, QByteArrayView tag, qsizetype from = 0) noexcept
 {
-    static_assert(entryTag[1] == 'X' && headerTag[1] == 'X' && groupTag[1] == 'X');
-    if (line.size() < tag.size())
-        return false;
-    const char *p = line.data() + 1;
-    const char *const end = line.data() + line.size() - tag.size() + 2; // past the last place of the X
+    Q_ASSERT(tag.size() >= 2 && tag[1] == 'X');
+    if (line.size() - from < tag.size())
+        return -1;
+    const char *const begin = line.data();
+    const char *p = begin + from + 1;
+    const char *const end = begin + line.size() - tag.size() + 2; // past the last place of the X
     while (p < end) {
         p = static_cast<const char *>(std::memchr(p, tag[1], size_t(end - p)));
         if (!p)
-            return false;
+            return -1;
         if (p[-1] == tag[0] && std::memcmp(p + 1, tag.data() + 2, size_t(tag.size() - 2)) == 0)
-            return true;
+            return p - 1 - begin;
         ++p;
     }
-    return false;
+    return -1;
+}
+
+[[nodiscard]] inline bool hasTag(QByteArrayView line, QByteArrayView tag) noexcept
+{
+    return findTag(line, tag) >= 0;
 }
 
 [[nodiscard]] inline bool isEntry(QByteArrayView line) noexcept

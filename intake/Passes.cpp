@@ -7,6 +7,8 @@
 #include "intake/ListedName.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
+#include "base/AppendBytes.h"
+#include "base/BackgroundWrite.h"
 #include "base/Progress.h"
 #include "base/WholeFile.h"
 
@@ -25,7 +27,8 @@ constexpr qsizetype blockSize = 1 << 20;
 // and reading it then costs a fraction.
 constexpr qsizetype mappedBlockSize = 2 << 20;
 
-// Collects output and writes it in whole blocks, the rest at the end.
+// Collects output and writes it in whole blocks, the rest at the end. A full
+// block is written while the next one fills.
 class BlockWriter
 {
 public:
@@ -33,8 +36,10 @@ public:
     BlockWriter(QIODevice &device, const QIODevice &input, qsizetype size = blockSize)
         : m_device(device)
         , m_size(size)
+        , m_write(device)
     {
         m_block.reserve(2 * readBlockSize(input, size));
+        m_writing.reserve(m_block.capacity());
     }
 
     QByteArray &block() { return m_block; }
@@ -43,25 +48,35 @@ public:
 
     [[nodiscard]] Result<> finish()
     {
-        if (!flush(m_block.size()))
+        if (!flush(m_block.size()) || !m_write.wait())
             return failure();
         return {};
     }
 
-    [[nodiscard]] FileFailure failure() const { return FileFailure::of(Action::Write, m_device); }
+    // The reason is known once the block in flight has ended.
+    [[nodiscard]] FileFailure failure()
+    {
+        (void)m_write.wait();
+        return FileFailure::of(Action::Write, m_device);
+    }
 
 private:
+    // The block goes out as it is; what follows the bytes flushed starts the next.
     bool flush(qsizetype bytes)
     {
-        if (!writeAll(m_device, m_block.constData(), bytes))
+        if (!m_write.wait())
             return false;
-        m_block.remove(0, bytes);
-        return true;
+        std::swap(m_block, m_writing);
+        m_block.truncate(0);
+        appendBytes(m_block, QByteArrayView(m_writing).sliced(bytes));
+        return m_write.start(m_writing.constData(), bytes);
     }
 
     QIODevice &m_device;
     const qsizetype m_size;
     QByteArray m_block;
+    QByteArray m_writing;
+    BackgroundWrite m_write; // last: it waits for the block in flight before the buffers go
 };
 
 } // namespace

@@ -19,17 +19,24 @@ void RawCopier::feed(QByteArrayView block, QByteArray &out)
     char *o = out.data() + start;
     const char *p = block.data();
     const char *const end = p + block.size();
+    // CR is looked for from one to the next, not in every line: most
+    // playlists have none.
+    const char *nextCr = find(p, end, '\r');
     while (p < end) {
         const char *const lineEnd = find(p, end, '\n');
-        while (p < lineEnd) {
-            const char *const cr = find(p, lineEnd, '\r');
-            if (cr > p) {
-                std::memcpy(o, p, size_t(cr - p));
-                o += cr - p;
-                m_lineHasBytes = true;
-            }
-            p = cr < lineEnd ? cr + 1 : lineEnd;
+        while (nextCr < lineEnd) {
+            std::memcpy(o, p, size_t(nextCr - p));
+            o += nextCr - p;
+            m_lineHasBytes = m_lineHasBytes || nextCr > p;
+            p = nextCr + 1;
+            nextCr = find(p, end, '\r');
         }
+        if (lineEnd > p) {
+            std::memcpy(o, p, size_t(lineEnd - p));
+            o += lineEnd - p;
+            m_lineHasBytes = true;
+        }
+        p = lineEnd;
         if (lineEnd == end)
             break;
         *o++ = '\r';

@@ -3,10 +3,11 @@
 #include <QIODevice>
 
 ChunkedOutput::ChunkedOutput(QIODevice &device, qsizetype chunkBytes)
-    : m_device(device)
-    , m_chunkBytes(std::max<qsizetype>(chunkBytes, 1))
+    : m_chunkBytes(std::max<qsizetype>(chunkBytes, 1))
+    , m_write(device)
 {
     m_buffer.reserve(m_chunkBytes);
+    m_writing.reserve(m_chunkBytes);
 }
 
 void ChunkedOutput::append(QByteArrayView bytes)
@@ -34,7 +35,7 @@ bool ChunkedOutput::finish()
 {
     takePending();
     flushBuffer();
-    return !m_failed;
+    return m_write.wait();
 }
 
 void ChunkedOutput::takePending()
@@ -44,7 +45,7 @@ void ChunkedOutput::takePending()
     if (m_pendingSize >= m_chunkBytes) {
         // Big enough to go out as it is, without a copy.
         flushBuffer();
-        writeToDevice(m_pending, m_pendingSize);
+        (void)m_write.start(m_pending, m_pendingSize);
     } else {
         m_buffer.append(m_pending, m_pendingSize);
         if (m_buffer.size() >= m_chunkBytes)
@@ -56,19 +57,11 @@ void ChunkedOutput::takePending()
 
 void ChunkedOutput::flushBuffer()
 {
-    writeToDevice(m_buffer.constData(), m_buffer.size());
+    if (m_buffer.isEmpty())
+        return;
+    if (!m_write.wait())
+        return;
+    std::swap(m_buffer, m_writing);
     m_buffer.resize(0); // keeps the capacity
-}
-
-void ChunkedOutput::writeToDevice(const char *data, qsizetype size)
-{
-    while (!m_failed && size > 0) {
-        const qint64 written = m_device.write(data, size);
-        if (written <= 0) {
-            m_failed = true;
-            break;
-        }
-        data += written;
-        size -= qsizetype(written);
-    }
+    (void)m_write.start(m_writing.constData(), m_writing.size());
 }

@@ -76,6 +76,18 @@ bool findGroupCuts(QByteArrayView text, qsizetype from, std::vector<std::pair<qs
     return true;
 }
 
+// Both tags begin with EXT: one search finds either.
+bool holdsGroupOrHeaderTag(QByteArrayView text)
+{
+    constexpr QByteArrayView common("EXT");
+    for (qsizetype at = channelEntry::findTag(text, common); at >= 0; at = channelEntry::findTag(text, common, at + 1)) {
+        const QByteArrayView tag = text.sliced(at);
+        if (tag.startsWith(channelEntry::groupTag) || tag.startsWith(channelEntry::headerTag))
+            return true;
+    }
+    return false;
+}
+
 qsizetype leading(QByteArrayView text, char c)
 {
     return std::find_if(text.begin(), text.end(), [c](char d) { return d != c; }) - text.begin();
@@ -98,11 +110,17 @@ PlaylistWriter::PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode, qs
 {
     // An entry with its address takes some 64 bytes at least.
     m_starts.reserve(size_t(m_copy.size() / 64));
+    // The tag never spans lines, so it is looked for in the whole copy at
+    // once rather than line by line; each find gives the line it stands in.
     for (qsizetype at = 0; at < m_copy.size();) {
-        const Line line = lineAt(at, m_copy.size());
-        if (channelEntry::isEntry(line.text))
-            m_starts.push_back(at);
-        at = line.next;
+        const qsizetype tag = channelEntry::findTag(m_copy, channelEntry::entryTag, at);
+        if (tag < 0)
+            break;
+        qsizetype start = tag;
+        while (start > at && m_copy[start - 1] != '\n')
+            --start;
+        m_starts.push_back(start);
+        at = lineAt(tag, m_copy.size()).next;
     }
 }
 
@@ -146,7 +164,7 @@ void PlaylistWriter::appendEntry(qint32 entry, ChunkedOutput &out)
     for (qsizetype at = line.next; at < end; at = line.next) {
         line = lineAt(at, end);
         const QByteArrayView text = line.text;
-        if (text.isEmpty() || channelEntry::hasTag(text, channelEntry::groupTag) || channelEntry::isHeader(text))
+        if (text.isEmpty() || holdsGroupOrHeaderTag(text))
             continue;
         appendLine(line, out);
         if (text.front() != '#')

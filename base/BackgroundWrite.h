@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <future>
+
+class QIODevice;
+
+// Hands blocks to a device on a thread of its own while the pass makes the
+// next one: copying a block into the system's file cache takes about as long
+// as making it, and a second core does it meanwhile. One block is in flight
+// at a time; its bytes must stay as they are until the next start() or wait()
+// has returned. Without a thread to be had, a block is written at once.
+class BackgroundWrite
+{
+public:
+    explicit BackgroundWrite(QIODevice &device)
+        : m_device(device)
+    {
+    }
+    ~BackgroundWrite() { (void)wait(); }
+    BackgroundWrite(const BackgroundWrite &) = delete;
+    BackgroundWrite &operator=(const BackgroundWrite &) = delete;
+
+    // Waits for the block before, then starts this one. False when a write
+    // failed, now or before: after that nothing more is written. The reason
+    // is the device's errorString().
+    [[nodiscard]] bool start(const char *data, qsizetype size);
+    // Waits for the block in flight; false when any write failed.
+    [[nodiscard]] bool wait();
+    // A failure known so far, without waiting.
+    [[nodiscard]] bool failed() const { return m_failed; }
+
+private:
+    QIODevice &m_device;
+    std::future<bool> m_writing;
+    bool m_failed = false;
+};
