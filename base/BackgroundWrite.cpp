@@ -19,6 +19,13 @@ bool BackgroundWrite::start(const char *data, qsizetype size)
     return !m_failed;
 }
 
+bool BackgroundWrite::writeNow(const char *data, qsizetype size)
+{
+    if (wait() && !writeAll(m_device, data, size))
+        m_failed = true;
+    return !m_failed;
+}
+
 bool BackgroundWrite::wait()
 {
     if (m_writing.valid() && !m_writing.get())

@@ -26,6 +26,9 @@ public:
     // failed, now or before: after that nothing more is written. The reason
     // is the device's errorString().
     [[nodiscard]] bool start(const char *data, qsizetype size);
+    // The same, written here and now: for the last block, which nothing
+    // would be made during.
+    [[nodiscard]] bool writeNow(const char *data, qsizetype size);
     // Waits for the block in flight; false when any write failed.
     [[nodiscard]] bool wait();
     // A failure known so far, without waiting.

@@ -63,35 +63,43 @@ bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch)
 
 bool isEntryPart(QByteArrayView part, QByteArray &scratch)
 {
-    // Dropping "#" can only join the tag, never break it.
-    if (isEntry(part))
+    // The tag's X is looked for once: most lines that are no entry have none,
+    // and dropping "#" brings none in.
+    const auto x = static_cast<const char *>(std::memchr(part.data(), 'X', size_t(part.size())));
+    if (!x)
+        return false;
+    const qsizetype at = x - part.data() - 1; // where the tag would begin
+    if (at >= 0 && part.sliced(at).startsWith(entryTag))
         return true;
-    return part.contains('#') && isEntry(listedForm(part, scratch));
+    if (findTag(part, entryTag, at + 1) >= 0)
+        return true;
+    return std::memchr(part.data(), '#', size_t(part.size())) && isEntry(listedForm(part, scratch));
 }
 
 QByteArrayView name(QByteArrayView entry) noexcept
 {
     const char *const begin = entry.data();
     const char *const end = begin + entry.size();
-    const auto find = [end](const char *from, char c, const char *to = nullptr) {
-        return static_cast<const char *>(std::memchr(from, c, size_t((to ? to : end) - from)));
+    const auto find = [](const char *from, char c, const char *to) {
+        return from < to ? static_cast<const char *>(std::memchr(from, c, size_t(to - from))) : nullptr;
     };
-    const char *const first = find(begin, ',');
+    const char *const first = find(begin, ',', end);
     if (!first)
         return entry;
     const auto after = [&](const char *comma) { return entry.sliced(comma + 1 - begin); };
     // From quote to quote: a comma with no opening quote before it is outside.
-    for (const char *p = begin;;) {
-        const char *const comma = find(p, ',');
-        if (!comma)
-            return after(first);
+    for (const char *p = begin, *comma = first;;) {
         const char *const opening = find(p, '"', comma);
         if (!opening)
             return after(comma);
-        const char *const closing = find(opening + 1, '"');
+        const char *const closing = find(opening + 1, '"', end);
         if (!closing)
             return after(first); // every comma left is inside the quotes
         p = closing + 1;
+        if (comma < p)
+            comma = find(p, ',', end);
+        if (!comma)
+            return after(first);
     }
 }
 

@@ -48,8 +48,9 @@ public:
 
     [[nodiscard]] Result<> finish()
     {
-        if (!flush(m_block.size()) || !m_write.wait())
+        if (!m_write.writeNow(m_block.constData(), m_block.size()))
             return failure();
+        m_block.truncate(0);
         return {};
     }
 

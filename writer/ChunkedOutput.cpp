@@ -34,8 +34,9 @@ void ChunkedOutput::appendCopy(QByteArrayView bytes)
 bool ChunkedOutput::finish()
 {
     takePending();
-    flushBuffer();
-    return m_write.wait();
+    const bool written = m_write.writeNow(m_buffer.constData(), m_buffer.size());
+    m_buffer.resize(0);
+    return written;
 }
 
 void ChunkedOutput::takePending()

@@ -74,6 +74,7 @@ qint64 FailingDevice::writeData(const char *data, qint64 size)
 {
     const qint64 room = m_accepted - m_received.size();
     if (room <= 0) {
+        ++m_failures;
         setErrorString(QStringLiteral("device full"));
         return -1;
     }

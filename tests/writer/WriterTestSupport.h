@@ -46,6 +46,8 @@ class FailingDevice : public QIODevice
 public:
     explicit FailingDevice(qint64 acceptedBytes, qint64 bytesPerCall = -1);
     [[nodiscard]] const QByteArray &received() const { return m_received; }
+    // Writes offered after one has failed: a writer must stop at the first.
+    [[nodiscard]] int writesAfterFailure() const { return m_failures - 1; }
 
 protected:
     qint64 readData(char *, qint64) override { return -1; }
@@ -55,6 +57,7 @@ private:
     qint64 m_accepted;
     qint64 m_perCall;
     QByteArray m_received;
+    int m_failures = 0;
 };
 
 } // namespace writertest

@@ -505,6 +505,7 @@ void TestWriterSave::failedWriteIsReported()
     QCOMPARE(written.failure().action, FileFailure::Action::Write);
     QCOMPARE(written.failure().reason, QStringLiteral("device full"));
     QVERIFY(full.startsWith(device.received()));
+    QCOMPARE(device.writesAfterFailure(), 0);
 }
 
 void TestWriterSave::shortWritesAreCompleted()
