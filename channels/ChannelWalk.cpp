@@ -28,7 +28,7 @@ Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, Progress &p
     int position = -1;
     while (position + 1 < limit && reader.next(line)) {
         const bool entry = reader.inPieces() ? isLongRawEntry(reader, line, mode)
-                                             : channelEntry::isRawEntry(line, mode, scratch);
+                                             : channelEntry::isEntryPart(reader.readPart(line, mode), scratch);
         if (entry)
             onEntry(++position);
         if (!progress.next())

@@ -56,11 +56,6 @@ QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch)
     return scratch;
 }
 
-bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch)
-{
-    return isEntryPart(readPart(rawLine, mode), scratch);
-}
-
 bool isEntryPart(QByteArrayView part, QByteArray &scratch)
 {
     // The tag's X is looked for once: most lines that are no entry have none,

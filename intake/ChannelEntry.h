@@ -64,9 +64,7 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 [[nodiscard]] QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch);
 
 // Whether a line of the raw copy is a channel entry: EXTINF in the listed form
-// of the part the mode reads.
-[[nodiscard]] bool isRawEntry(QByteArrayView rawLine, InputMode mode, QByteArray &scratch);
-// The same on the part already read (readPart).
+// of the part the mode reads (readPart).
 [[nodiscard]] bool isEntryPart(QByteArrayView part, QByteArray &scratch);
 
 // The channel name: the text after the first comma that is not inside a

@@ -34,6 +34,7 @@ bool LineReader::fill()
     }
     m_begin = 0;
     m_end = tail;
+    m_zero = -1;
     const qint64 got = m_device.read(m_buffer.get() + m_end, m_capacity - m_end);
     if (got < 0)
         m_failed = true;
@@ -117,4 +118,18 @@ bool LineReader::nextPiece(QByteArrayView &piece)
         }
     }
     return false;
+}
+
+QByteArrayView LineReader::readPart(QByteArrayView line, InputMode mode)
+{
+    if (mode == InputMode::Ansi || line.isEmpty())
+        return line;
+    const char *const data = m_buffer.get();
+    const qsizetype start = line.data() - data;
+    Q_ASSERT(start >= 0 && start + line.size() <= m_end);
+    if (m_zero < start) {
+        const auto zero = static_cast<const char *>(std::memchr(data + start, 0, size_t(m_end - start)));
+        m_zero = zero ? zero - data : m_end;
+    }
+    return line.first(std::min(line.size(), m_zero - start));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encoding/InputMode.h"
+
 #include <QByteArrayView>
 
 #include <memory>
@@ -35,6 +37,11 @@ public:
     [[nodiscard]] qint64 lineStart() const { return m_lineStart; }
     [[nodiscard]] bool failed() const { return m_failed; }
 
+    // What the mode reads of the line or piece just given (as
+    // channelEntry::readPart): the zero bytes are looked for from one to the
+    // next in the buffer, not in every line, as playlists hardly hold any.
+    [[nodiscard]] QByteArrayView readPart(QByteArrayView line, InputMode mode);
+
 private:
     // Moves the unread tail to the front and reads more after it; false when
     // nothing more came.
@@ -53,4 +60,5 @@ private:
     bool m_failed = false;
     bool m_inPieces = false;
     qint64 m_lineStart = 0;
+    qsizetype m_zero = -1; // the next zero byte from here in the buffer (m_end: none); -1: to be looked for
 };

@@ -50,8 +50,8 @@ void Normaliser::endPass()
 
 QByteArrayView Normaliser::wellFormed(QByteArrayView part, QByteArray &scratch) const
 {
-    // DecodeUTF8 and then UnicodeToUTF8 on the way out amount to this: the
-    // bytes up to the first zero byte, with ill-formed parts as U+FFFD.
+    // DecodeUTF8 and then UnicodeToUTF8 on the way out amount to this, on the
+    // bytes before the first zero byte: ill-formed parts as U+FFFD.
     if (m_mode == InputMode::Ansi || utf8::isValid(part))
         return part;
     scratch.clear();
@@ -61,7 +61,11 @@ QByteArrayView Normaliser::wellFormed(QByteArrayView part, QByteArray &scratch) 
 
 std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, QByteArray &out)
 {
-    const QByteArrayView part = channelEntry::readPart(rawLine, m_mode);
+    return normaliseRead(channelEntry::readPart(rawLine, m_mode), out);
+}
+
+std::optional<QByteArrayView> Normaliser::normaliseRead(QByteArrayView part, QByteArray &out)
+{
     if (!channelEntry::isEntryPart(part, m_listed)) {
         const QByteArrayView line = trimSpaces(wellFormed(part, m_decoded));
         char *o = appendRoom(out, line.size() + 2);
@@ -72,7 +76,7 @@ std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, 
     }
 
     // Written with room for the most markers, then cut to what it took: one
-    // resize of the block for the line, one for its end.
+    // resize to make room, one to cut it.
     const QByteArrayView line = trimSpaces(wellFormed(channelEntry::listedForm(part, m_listed), m_decoded));
     const QByteArrayView prefix = channelEntry::isHeader(line) ? "##" : "#";
     const qsizetype lineStart = out.size();
@@ -83,7 +87,8 @@ std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, 
     // A name without a comma is the whole line, "#" included.
     const QByteArrayView written = QByteArrayView(out).sliced(lineStart, lineEnd - lineStart);
     const qsizetype nameStart = lineEnd - channelEntry::name(written).size();
-    const qint32 markers = markersFor(ListedName::of(QByteArrayView(out).sliced(nameStart, lineEnd - nameStart), m_mode, m_name));
+    const QByteArrayView unmarked = QByteArrayView(out).sliced(nameStart, lineEnd - nameStart);
+    const qint32 markers = markersFor(ListedName::of(unmarked, m_mode, m_name));
     o = out.data() + lineEnd;
     std::memset(o, '\x01', size_t(markers));
     std::memcpy(o + markers, "\r\n", 2);

@@ -36,6 +36,9 @@ public:
     // (marker included, in the copy's bytes): a view into out, valid until out
     // changes.
     std::optional<QByteArrayView> normaliseLine(QByteArrayView rawLine, QByteArray &out);
+    // The same for the part the mode reads of it (channelEntry::readPart),
+    // when the caller has it at hand.
+    std::optional<QByteArrayView> normaliseRead(QByteArrayView part, QByteArray &out);
 
     // A line too long to be held (see LineReader) comes twice, piece by piece:
     // first to learn whether it is a channel entry, then to be written. The

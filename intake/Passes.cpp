@@ -187,7 +187,7 @@ Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &no
         if (reader.inPieces()) {
             if (Result<> written = normaliseLongLine(reader, line, rawCopy, out, normaliser, progress, onName); !written)
                 return written;
-        } else if (const std::optional<QByteArrayView> name = normaliser.normaliseLine(line, out.block())) {
+        } else if (const auto name = normaliser.normaliseRead(reader.readPart(line, mode), out.block())) {
             onName(*name);
         }
         if (!out.flushIfFull())
@@ -212,7 +212,7 @@ Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &p
         if (reader.inPieces()) {
             if (const std::optional<QByteArrayView> name = longLineName(reader, line, mode, longName))
                 onName(*name);
-        } else if (const QByteArrayView read = trimSpaces(channelEntry::readPart(line, mode)); channelEntry::isEntry(read)) {
+        } else if (const QByteArrayView read = trimSpaces(reader.readPart(line, mode)); channelEntry::isEntry(read)) {
             QByteArrayView name = channelEntry::name(read);
             if (mode == InputMode::Utf8 && !utf8::isValid(name)) {
                 sanitized.truncate(0);

@@ -45,12 +45,16 @@ qsizetype groupAttributeEnd(QByteArrayView text, qsizetype at)
 bool findGroupCuts(QByteArrayView text, qsizetype from, std::vector<std::pair<qsizetype, qsizetype>> &cuts)
 {
     const size_t before = cuts.size();
-    bool quoted = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
-            quoted = !quoted;
-        } else if (quoted || i < from) {
+            // A quoted value (an address, a user agent) is passed over whole.
+            const auto closing = static_cast<const char *>(
+                std::memchr(text.data() + i + 1, '"', size_t(text.size() - i - 1)));
+            if (!closing)
+                break; // the rest is quoted
+            i = closing - text.data();
+        } else if (i < from) {
             continue;
         } else if (c == ',') {
             break;
@@ -80,7 +84,7 @@ bool findGroupCuts(QByteArrayView text, qsizetype from, std::vector<std::pair<qs
 bool holdsGroupOrHeaderTag(QByteArrayView text)
 {
     constexpr QByteArrayView common("EXT");
-    for (qsizetype at = channelEntry::findTag(text, common); at >= 0; at = channelEntry::findTag(text, common, at + 1)) {
+    for (qsizetype at = 0; (at = channelEntry::findTag(text, common, at)) >= 0; ++at) {
         const QByteArrayView tag = text.sliced(at);
         if (tag.startsWith(channelEntry::groupTag) || tag.startsWith(channelEntry::headerTag))
             return true;
