@@ -2,7 +2,10 @@
 
 #include <QtGlobal>
 
-#include <future>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 class QIODevice;
 
@@ -18,7 +21,7 @@ public:
         : m_device(device)
     {
     }
-    ~BackgroundWrite() { (void)wait(); }
+    ~BackgroundWrite();
     BackgroundWrite(const BackgroundWrite &) = delete;
     BackgroundWrite &operator=(const BackgroundWrite &) = delete;
 
@@ -35,7 +38,16 @@ public:
     [[nodiscard]] bool failed() const { return m_failed; }
 
 private:
+    void run();
+
     QIODevice &m_device;
-    std::future<bool> m_writing;
-    bool m_failed = false;
+    std::atomic<bool> m_failed = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    // The block in flight, while m_busy; guarded by m_mutex.
+    const char *m_data = nullptr;
+    qsizetype m_size = 0;
+    bool m_busy = false;
+    bool m_quit = false;
+    std::thread m_thread; // made with the first block
 };
