@@ -80,6 +80,10 @@ void TestRawCopy::lineReader_data()
     QTest::addRow("last-without-end") << QByteArray("a\r\nb") << QByteArrayList{"a", "b"};
     QTest::addRow("lf-only") << QByteArray("a\nb\n") << QByteArrayList{"a", "b"};
     QTest::addRow("markers-and-nul") << QByteArray("a\x01\x01\r\n\0b\r\n", 9) << QByteArrayList{"a\x01\x01", QByteArray("\0b", 2)};
+    // Zero bytes in some lines and not in the ones between them.
+    QTest::addRow("nul-here-and-there") << QByteArray("a\0b\r\ncd\r\n\0\r\nd\0\0e\r\nfg\r\nh\0", 24)
+                                        << QByteArrayList{QByteArray("a\0b", 3), "cd", QByteArray(1, '\0'),
+                                                          QByteArray("d\0\0e", 4), "fg", QByteArray("h\0", 2)};
 }
 
 void TestRawCopy::lineReader()
@@ -91,11 +95,19 @@ void TestRawCopy::lineReader()
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         LineReader reader(buffer, block);
         QByteArrayList got;
+        QByteArrayList read; // what UTF-8 mode reads of each: up to its zero byte
         QByteArrayView line;
-        while (reader.next(line))
+        while (reader.next(line)) {
             got << line.toByteArray();
+            QCOMPARE(reader.readPart(line, InputMode::Ansi), line);
+            read << reader.readPart(line, InputMode::Utf8).toByteArray();
+        }
         QVERIFY(!reader.failed());
         QCOMPARE(got, lines);
+        QByteArrayList expected;
+        for (const QByteArray &l : lines)
+            expected << l.left(l.indexOf('\0') < 0 ? l.size() : l.indexOf('\0'));
+        QCOMPARE(read, expected);
     }
 }
 
