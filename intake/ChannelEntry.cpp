@@ -60,6 +60,8 @@ bool isEntryPart(QByteArrayView part, QByteArray &scratch)
 {
     // The tag's X is looked for once: most lines that are no entry have none,
     // and dropping "#" brings none in.
+    if (part.isEmpty())
+        return false; // its data may be null, which memchr may not be given
     const auto x = static_cast<const char *>(std::memchr(part.data(), 'X', size_t(part.size())));
     if (!x)
         return false;

@@ -53,11 +53,7 @@ bool LineReader::next(QByteArrayView &line)
         const char *data = m_buffer.get();
         const auto lf = static_cast<const char *>(std::memchr(data + scanned, '\n', size_t(m_end - scanned)));
         if (lf) {
-            qsizetype lineEnd = lf - data;
-            if (lineEnd > m_begin && data[lineEnd - 1] == '\r')
-                --lineEnd;
-            line = QByteArrayView(data + m_begin, lineEnd - m_begin);
-            m_begin = lf - data + 1;
+            line = takeUpTo(lf);
             return true;
         }
         const qsizetype tail = m_end - m_begin;
@@ -78,6 +74,17 @@ bool LineReader::next(QByteArrayView &line)
     }
 }
 
+QByteArrayView LineReader::takeUpTo(const char *lf)
+{
+    const char *const data = m_buffer.get();
+    qsizetype end = lf - data;
+    if (end > m_begin && data[end - 1] == '\r')
+        --end;
+    const QByteArrayView taken(data + m_begin, end - m_begin);
+    m_begin = lf - data + 1;
+    return taken;
+}
+
 QByteArrayView LineReader::takePiece()
 {
     qsizetype size = m_end - m_begin;
@@ -94,11 +101,7 @@ bool LineReader::nextPiece(QByteArrayView &piece)
         const char *data = m_buffer.get();
         const auto lf = static_cast<const char *>(std::memchr(data + m_begin, '\n', size_t(m_end - m_begin)));
         if (lf) {
-            qsizetype pieceEnd = lf - data;
-            if (pieceEnd > m_begin && data[pieceEnd - 1] == '\r')
-                --pieceEnd;
-            piece = QByteArrayView(data + m_begin, pieceEnd - m_begin);
-            m_begin = lf - data + 1;
+            piece = takeUpTo(lf);
             m_inPieces = false;
             return true;
         }

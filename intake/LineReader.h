@@ -46,6 +46,8 @@ private:
     // Moves the unread tail to the front and reads more after it; false when
     // nothing more came.
     bool fill();
+    // The unread bytes up to this LF, less a CR before it; the LF is read too.
+    QByteArrayView takeUpTo(const char *lf);
     // The unread bytes up to the end of the buffer, less a CR that may be the
     // one before the line's LF.
     QByteArrayView takePiece();

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/BackgroundWrite.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-
-#include "base/BackgroundWrite.h"
 
 class QIODevice;
 
