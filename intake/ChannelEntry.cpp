@@ -22,6 +22,8 @@ QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept
 
 QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch)
 {
+    if (rawLine.isEmpty())
+        return rawLine; // its data may be null, which memchr may not be given
     const char *const begin = rawLine.data();
     const char *const end = begin + rawLine.size();
     // The next of each character that changes, found by a search of its own

@@ -6,6 +6,8 @@ namespace {
 
 const char *find(const char *p, const char *end, char c)
 {
+    if (p == end)
+        return end; // an empty block's data may be null, which memchr may not be given
     const auto found = static_cast<const char *>(std::memchr(p, c, size_t(end - p)));
     return found ? found : end;
 }
