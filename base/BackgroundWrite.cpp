@@ -1,5 +1,6 @@
 #include "base/BackgroundWrite.h"
 
+#include "base/AppendBytes.h"
 #include "base/WholeFile.h"
 
 #include <system_error>
@@ -37,6 +38,16 @@ bool BackgroundWrite::start(const char *data, qsizetype size)
     }
     m_changed.notify_all();
     return true;
+}
+
+bool BackgroundWrite::startBlock(QByteArray &block, qsizetype bytes)
+{
+    if (!wait())
+        return false;
+    std::swap(block, m_block);
+    block.truncate(0); // keeps the capacity
+    appendBytes(block, QByteArrayView(m_block).sliced(bytes));
+    return start(m_block.constData(), bytes);
 }
 
 bool BackgroundWrite::writeNow(const char *data, qsizetype size)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArray>
 
 #include <atomic>
 #include <condition_variable>
@@ -29,6 +29,10 @@ public:
     // failed, now or before: after that nothing more is written. The reason
     // is the device's errorString().
     [[nodiscard]] bool start(const char *data, qsizetype size);
+    // The same for the first `bytes` of a block being filled: the block is
+    // taken over as it is, and what follows those bytes starts the next one,
+    // which `block` then is.
+    [[nodiscard]] bool startBlock(QByteArray &block, qsizetype bytes);
     // The same, written here and now: for the last block, which nothing
     // would be made during.
     [[nodiscard]] bool writeNow(const char *data, qsizetype size);
@@ -49,5 +53,6 @@ private:
     qsizetype m_size = 0;
     bool m_busy = false;
     bool m_quit = false;
+    QByteArray m_block; // the block taken over by startBlock()
     std::thread m_thread; // made with the first block
 };

@@ -7,7 +7,6 @@
 #include "intake/ListedName.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
-#include "base/AppendBytes.h"
 #include "base/BackgroundWrite.h"
 #include "base/Progress.h"
 #include "base/WholeFile.h"
@@ -39,12 +38,15 @@ public:
         , m_write(device)
     {
         m_block.reserve(2 * readBlockSize(input, size));
-        m_writing.reserve(m_block.capacity());
     }
 
     QByteArray &block() { return m_block; }
 
-    [[nodiscard]] bool flushIfFull() { return m_block.size() < m_size || flush(m_block.size() / m_size * m_size); }
+    // Whole blocks go out; what follows them starts the next.
+    [[nodiscard]] bool flushIfFull()
+    {
+        return m_block.size() < m_size || m_write.startBlock(m_block, m_block.size() / m_size * m_size);
+    }
 
     [[nodiscard]] Result<> finish()
     {
@@ -62,22 +64,10 @@ public:
     }
 
 private:
-    // The block goes out as it is; what follows the bytes flushed starts the next.
-    bool flush(qsizetype bytes)
-    {
-        if (!m_write.wait())
-            return false;
-        std::swap(m_block, m_writing);
-        m_block.truncate(0);
-        appendBytes(m_block, QByteArrayView(m_writing).sliced(bytes));
-        return m_write.start(m_writing.constData(), bytes);
-    }
-
     QIODevice &m_device;
     const qsizetype m_size;
     QByteArray m_block;
-    QByteArray m_writing;
-    BackgroundWrite m_write; // last: it waits for the block in flight before the buffers go
+    BackgroundWrite m_write;
 };
 
 } // namespace

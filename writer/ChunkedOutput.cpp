@@ -7,7 +7,6 @@ ChunkedOutput::ChunkedOutput(QIODevice &device, qsizetype chunkBytes)
     , m_write(device)
 {
     m_buffer.reserve(m_chunkBytes);
-    m_writing.reserve(m_chunkBytes);
 }
 
 void ChunkedOutput::append(QByteArrayView bytes)
@@ -58,11 +57,6 @@ void ChunkedOutput::takePending()
 
 void ChunkedOutput::flushBuffer()
 {
-    if (m_buffer.isEmpty())
-        return;
-    if (!m_write.wait())
-        return;
-    std::swap(m_buffer, m_writing);
-    m_buffer.resize(0); // keeps the capacity
-    (void)m_write.start(m_writing.constData(), m_writing.size());
+    if (!m_buffer.isEmpty())
+        (void)m_write.startBlock(m_buffer, m_buffer.size());
 }

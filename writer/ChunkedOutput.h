@@ -32,8 +32,7 @@ private:
 
     const qsizetype m_chunkBytes;
     QByteArray m_buffer;
-    QByteArray m_writing;
     const char *m_pending = nullptr;
     qsizetype m_pendingSize = 0;
-    BackgroundWrite m_write; // last: it waits for the chunk in flight before the buffers go
+    BackgroundWrite m_write;
 };
