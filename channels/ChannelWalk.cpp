@@ -12,7 +12,7 @@ namespace {
 // A raw line too long to be held, from the reader's pieces.
 bool isLongRawEntry(LineReader &reader, QByteArrayView first, InputMode mode)
 {
-    channelEntry::TagFinder entryTag(channelEntry::entryTag, true);
+    channelEntry::TagFinder entryTag(channelEntry::entryTag);
     passes::forEachLongLinePart(reader, first, mode, [&](QByteArrayView part) { entryTag.feed(part); });
     return entryTag.found();
 }
@@ -24,11 +24,10 @@ Result<> forEachEntry(QIODevice &rawCopy, InputMode mode, int limit, Progress &p
 {
     LineReader reader(rawCopy, LineReader::defaultBlockSize, longLine);
     QByteArrayView line;
-    QByteArray scratch;
     int position = -1;
     while (position + 1 < limit && reader.next(line)) {
         const bool entry = reader.inPieces() ? isLongRawEntry(reader, line, mode)
-                                             : channelEntry::isEntryPart(reader.readPart(line, mode), scratch);
+                                             : channelEntry::isEntry(reader.readPart(line, mode));
         if (entry)
             onEntry(++position);
         if (!progress.next())

@@ -59,14 +59,6 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 // stays the same in all of them.
 [[nodiscard]] QByteArrayView readPart(QByteArrayView line, InputMode mode) noexcept;
 
-// A raw copy's line as the lists read it: "#" dropped, "[" and "]" as "(" and
-// ")". The line itself when it holds none of them, else its form in scratch.
-[[nodiscard]] QByteArrayView listedForm(QByteArrayView rawLine, QByteArray &scratch);
-
-// Whether a line of the raw copy is a channel entry: EXTINF in the listed form
-// of the part the mode reads (readPart).
-[[nodiscard]] bool isEntryPart(QByteArrayView part, QByteArray &scratch);
-
 // The channel name: the text after the first comma that is not inside a
 // double-quoted attribute value (quotes counted from the start of the line);
 // the text after the first comma when every comma is quoted; the whole line
@@ -74,15 +66,13 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 [[nodiscard]] QByteArrayView name(QByteArrayView entry) noexcept;
 
 // Looks for a tag in a line that comes piece by piece (a line too long to be
-// held). With skipHashes "#" between its letters is passed over, as the lists
-// read a raw line without them. The tags have no part that both begins and
-// ends them, so a mismatch starts the search again at the byte itself.
+// held). The tags have no part that both begins and ends them, so a mismatch
+// starts the search again at the byte itself.
 class TagFinder
 {
 public:
-    TagFinder(QByteArrayView tag, bool skipHashes)
+    explicit TagFinder(QByteArrayView tag)
         : m_tag(tag)
-        , m_skipHashes(skipHashes)
     {
     }
 
@@ -92,8 +82,6 @@ public:
         for (const char c : piece) {
             if (m_matched == m_tag.size())
                 return;
-            if (c == '#' && m_skipHashes)
-                continue;
             m_matched = c == m_tag[m_matched] ? m_matched + 1 : (c == m_tag[0] ? 1 : 0);
         }
     }
@@ -101,7 +89,6 @@ public:
 
 private:
     QByteArrayView m_tag;
-    bool m_skipHashes;
     qsizetype m_matched = 0;
 };
 

@@ -66,8 +66,8 @@ std::optional<QByteArrayView> Normaliser::normaliseLine(QByteArrayView rawLine, 
 
 std::optional<QByteArrayView> Normaliser::normaliseRead(QByteArrayView part, QByteArray &out)
 {
-    if (!channelEntry::isEntryPart(part, m_listed)) {
-        const QByteArrayView line = trimSpaces(wellFormed(part, m_decoded));
+    const QByteArrayView line = trimSpaces(wellFormed(part, m_decoded));
+    if (!channelEntry::isEntry(part)) {
         char *o = appendRoom(out, line.size() + 2);
         if (!line.isEmpty())
             std::memcpy(o, line.data(), size_t(line.size()));
@@ -77,11 +77,11 @@ std::optional<QByteArrayView> Normaliser::normaliseRead(QByteArrayView part, QBy
 
     // Written with room for the most markers, then cut to what it took: one
     // resize to make room, one to cut it.
-    const QByteArrayView line = trimSpaces(wellFormed(channelEntry::listedForm(part, m_listed), m_decoded));
-    const QByteArrayView prefix = channelEntry::isHeader(line) ? "##" : "#";
+    const QByteArrayView prefix = line.startsWith('#') ? "" : "#";
     const qsizetype lineStart = out.size();
     char *o = appendRoom(out, prefix.size() + line.size() + maxMarkerLength + 2);
-    std::memcpy(o, prefix.data(), size_t(prefix.size()));
+    if (!prefix.isEmpty())
+        std::memcpy(o, prefix.data(), size_t(prefix.size()));
     std::memcpy(o + prefix.size(), line.data(), size_t(line.size())); // an entry is never empty
     const qsizetype lineEnd = lineStart + prefix.size() + line.size();
     // A name without a comma is the whole line, "#" included.
@@ -111,15 +111,14 @@ qint32 Normaliser::markersFor(QByteArrayView name)
 
 struct Normaliser::LongLine
 {
-    channelEntry::TagFinder entryTag{channelEntry::entryTag, true};
-    channelEntry::TagFinder headerTag{channelEntry::headerTag, true};
+    channelEntry::TagFinder entryTag{channelEntry::entryTag};
     bool entry = false;
+    std::optional<bool> hashFirst; // whether the first byte after the spaces is "#"
     bool zeroSeen = false;    // UTF-8 mode reads nothing after a zero byte
     QByteArray unfinished;    // UTF-8 bytes of a character the next piece may finish
     bool atStart = true;      // leading spaces are left out
     qsizetype heldSpaces = 0; // written once something follows them
     NameFinder name;
-    QByteArray listed;
     QByteArray decoded;
 };
 
@@ -146,7 +145,7 @@ void Normaliser::beginLongLine()
     m_long = std::make_unique<LongLine>();
 }
 
-// Learns what the line is: the part the mode reads, "#" passed over.
+// Learns what the line is from the part the mode reads.
 void Normaliser::scanLongPiece(QByteArrayView rawPiece)
 {
     LongLine &l = *m_long;
@@ -155,7 +154,11 @@ void Normaliser::scanLongPiece(QByteArrayView rawPiece)
     QByteArrayView part = channelEntry::readPart(rawPiece, m_mode);
     l.zeroSeen = part.size() < rawPiece.size();
     l.entryTag.feed(part);
-    l.headerTag.feed(part);
+    if (!l.hashFirst) {
+        const QByteArrayView rest = trimSpaces(part);
+        if (!rest.isEmpty())
+            l.hashFirst = rest.front() == '#';
+    }
 }
 
 void Normaliser::startWritingLongLine(QByteArray &out)
@@ -163,24 +166,21 @@ void Normaliser::startWritingLongLine(QByteArray &out)
     LongLine &l = *m_long;
     l.entry = l.entryTag.found();
     l.zeroSeen = false;
-    if (!l.entry)
+    if (!l.entry || l.hashFirst.value_or(false))
         return;
-    const QByteArrayView prefix = l.headerTag.found() ? "##" : "#";
-    out.append(prefix);
-    l.name.append(prefix);
+    out.append('#');
+    l.name.append("#");
 }
 
-// The same steps as for a line held whole, on a piece: the listed form of an
-// entry, the mode's reading, the spaces at both ends left out.
+// The same steps as for a line held whole, on a piece: the mode's reading,
+// the spaces at both ends left out.
 void Normaliser::writeLongPiece(QByteArrayView rawPiece, QByteArray &out)
 {
     LongLine &l = *m_long;
     if (l.zeroSeen)
         return;
-    QByteArrayView part = channelEntry::readPart(rawPiece, m_mode);
+    const QByteArrayView part = channelEntry::readPart(rawPiece, m_mode);
     l.zeroSeen = part.size() < rawPiece.size();
-    if (l.entry)
-        part = channelEntry::listedForm(part, l.listed);
     if (m_mode == InputMode::Ansi) {
         writeRead(part, out);
         return;

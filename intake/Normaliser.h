@@ -11,13 +11,12 @@
 #include <optional>
 
 // Makes the normalised working copy from the raw copy, one line at a time.
-// Every line is read in the input mode and trimmed of spaces. A channel entry
-// is written as the lists read it ("#" dropped, "[" and "]" as "(" and ")")
-// with "#" in front ("##" when it is a header line too), and consecutive
-// channel entries with the same name get duplicate markers (U+0001, one to
-// six) so that their names become distinct texts. Every other line keeps its
-// "#" and brackets: the save writes the lines after an entry as the playlist
-// has them.
+// Every line is read in the input mode and trimmed of spaces, and is written
+// as the playlist has it: the save writes the lines, the lists show the
+// names, as the provider wrote them. A channel entry (a line that holds
+// EXTINF) gets "#" in front where it does not start with one, and
+// consecutive channel entries with the same name get duplicate markers
+// (U+0001, one to six) so that their names become distinct texts.
 class Normaliser
 {
 public:
@@ -75,7 +74,6 @@ private:
     bool m_lastNameChanged = false;
     // -1 after a new name, +1 for each repeat.
     qint32 m_repeats = 0;
-    QByteArray m_listed;
     QByteArray m_decoded;
     ListedName m_name;
     std::unique_ptr<LongLine> m_long;

@@ -72,10 +72,11 @@ private:
 
 } // namespace
 
-Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress)
+Result<EncodingGuess> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress)
 {
     BlockWriter out(rawCopy, playlist);
     RawCopier copier;
+    EncodingGuess guess;
     QByteArray block(readBlockSize(playlist, blockSize), Qt::Uninitialized);
     for (;;) {
         const qint64 got = playlist.read(block.data(), block.size());
@@ -84,13 +85,17 @@ Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress)
         if (got == 0)
             break;
         copier.feed(QByteArrayView(block.constData(), got), out.block());
+        guess.feed(QByteArrayView(block.constData(), got));
         if (!out.flushIfFull())
             return out.failure();
         if (!progress.nextBlock())
             return Stopped{};
     }
     copier.finish(out.block());
-    return out.finish();
+    guess.finish();
+    if (Result<> written = out.finish(); !written)
+        return written.failure();
+    return guess;
 }
 
 namespace {
@@ -138,7 +143,7 @@ Result<> normaliseLongLine(LineReader &reader, QByteArrayView first, QIODevice &
 // The name of a channel entry too long to be held, from the reader's pieces.
 std::optional<QByteArrayView> longLineName(LineReader &reader, QByteArrayView first, InputMode mode, NameFinder &name)
 {
-    channelEntry::TagFinder entryTag(channelEntry::entryTag, false);
+    channelEntry::TagFinder entryTag(channelEntry::entryTag);
     name.clear();
     forEachLongLinePart(reader, first, mode, [&](QByteArrayView part) {
         entryTag.feed(part);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoding/EncodingGuess.h"
 #include "encoding/InputMode.h"
 #include "base/Result.h"
 #include "intake/LineReader.h"
@@ -23,7 +24,8 @@ namespace passes {
 using NameSink = std::function<void(QByteArrayView name)>;
 
 // The playlist's bytes into the raw copy: CR goes, every line ends with CR LF.
-Result<> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress);
+// Returns what the bytes said of their encoding.
+Result<EncodingGuess> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress);
 
 // The raw copy into the normalised copy, in the given input mode. Every
 // channel name goes to onName as it is written, so the copy need not be read

@@ -55,7 +55,7 @@ FileStamp stampOf(const QString &path)
 
 // A playlist that another program cuts or rewrites while it is read would
 // load as whatever part was read: that is a failure, not a playlist.
-Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, Progress &progress)
+Result<EncodingGuess> makeRawCopy(const QString &playlistPath, WorkingFiles &files, Progress &progress)
 {
     const FileStamp before = stampOf(playlistPath);
     auto playlist = openForReading(playlistPath);
@@ -64,10 +64,13 @@ Result<> makeRawCopy(const QString &playlistPath, WorkingFiles &files, Progress 
     auto raw = files.create(Kind::Raw);
     if (!raw)
         return raw.failure();
-    Result<> copied = passes::copyRaw(**playlist, **raw, progress);
+    Result<EncodingGuess> copied = passes::copyRaw(**playlist, **raw, progress);
     if (copied && ((*playlist)->pos() != before.size || stampOf(playlistPath) != before))
         copied = FileFailure{FileFailure::Action::Read, playlistPath, QStringLiteral("Файл изменился, пока его читали.")};
-    return keepIfWhole(std::move(copied), files, **raw, Kind::Raw);
+    const Result<> kept = keepIfWhole(copied, files, **raw, Kind::Raw);
+    if (!copied || kept)
+        return copied;
+    return kept.failure(); // the copy was made, but not put on the disk whole
 }
 
 // The raw copy normalised into `normalised`, a new file or an old copy being
@@ -90,11 +93,16 @@ Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFi
 } // namespace
 
 Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
-                      Progress &progress, const passes::NameSink &onName)
+                      Progress &progress, const std::function<void(InputMode)> &onMode,
+                      const passes::NameSink &onName)
 {
-    Result<> result = makeRawCopy(playlistPath, files, progress);
-    if (result)
+    const Result<EncodingGuess> copied = makeRawCopy(playlistPath, files, progress);
+    Result<> result = copied;
+    if (result) {
+        mode = copied->mode().value_or(mode);
+        onMode(mode);
         result = pause(pauseBetweenPassesMs, progress);
+    }
     if (result)
         result = makeNormalisedCopy(files.create(Kind::Normalised), files, normaliser, mode, progress, onName);
     if (!result) {

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Normaliser;
 class Progress;
 class WorkingFiles;
@@ -19,10 +21,13 @@ namespace intake {
 inline constexpr int pauseBetweenPassesMs = 100;
 
 // The load: the playlist into a new raw copy, the pause, then the raw copy
-// into a new normalised copy, its channel names going to onName. A load that
-// fails or stops leaves no working file, as a cancelled one does.
+// into a new normalised copy, its channel names going to onName. The input
+// mode is the one the bytes tell while they are copied (EncodingGuess), or
+// `mode` when they are ASCII alone; onMode hears it before the first name.
+// A load that fails or stops leaves no working file, as a cancelled one does.
 Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
-                      Progress &progress, const passes::NameSink &onName);
+                      Progress &progress, const std::function<void(InputMode)> &onMode,
+                      const passes::NameSink &onName);
 
 // The encoding switch: the normalised copy made anew from the raw copy in the
 // mode now set, its names going to onName. NotLoaded when there was no

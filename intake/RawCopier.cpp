@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+
 const char *find(const char *p, const char *end, char c)
 {
     if (p == end)
@@ -14,8 +16,27 @@ const char *find(const char *p, const char *end, char c)
 
 } // namespace
 
+bool RawCopier::takeMark(QByteArrayView &block, QByteArray &out)
+{
+    while (m_markMatched >= 0 && !block.isEmpty()) {
+        if (block.front() != byteOrderMark[m_markMatched]) {
+            // Not the mark: what looked like its start is text after all.
+            out.append(byteOrderMark.first(m_markMatched));
+            m_lineHasBytes = m_markMatched > 0;
+            m_markMatched = -1;
+            break;
+        }
+        block = block.sliced(1);
+        if (++m_markMatched == byteOrderMark.size())
+            m_markMatched = -1;
+    }
+    return m_markMatched < 0;
+}
+
 void RawCopier::feed(QByteArrayView block, QByteArray &out)
 {
+    if (!takeMark(block, out))
+        return;
     const qsizetype start = out.size();
     out.resize(start + block.size() * 2); // LF grows to CR LF at the most
     char *o = out.data() + start;
@@ -51,6 +72,11 @@ void RawCopier::feed(QByteArrayView block, QByteArray &out)
 
 void RawCopier::finish(QByteArray &out)
 {
+    if (m_markMatched > 0) {
+        out.append(byteOrderMark.first(m_markMatched));
+        m_lineHasBytes = true;
+    }
+    m_markMatched = -1;
     if (m_lineHasBytes)
         out.append("\r\n");
     m_lineHasBytes = false;

@@ -11,9 +11,8 @@
 namespace {
 
 constexpr QByteArrayView crlf("\r\n");
-constexpr QByteArrayView headerLine("#EXTM3U\r\n");
+constexpr QByteArrayView bareHeader("#EXTM3U");
 constexpr QByteArrayView groupAttribute(" group-title=");
-constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
 constexpr char marker = '\x01';
 
 qsizetype skipMarkers(QByteArrayView text, qsizetype at)
@@ -36,13 +35,12 @@ qsizetype groupAttributeEnd(QByteArrayView text, qsizetype at)
     return skipMarkers(text, at);
 }
 
-// The parts of an entry line that hold group-title attributes, from `from`
-// on: each from the blank before it to the end of its value (a quoted value
-// ends at the next quote, any other at a blank or comma). Only attributes
-// count, so the search ends at the name's comma and skips quoted values.
-// False when a quoted value has no closing quote: the line is then written as
-// it is.
-bool findGroupCuts(QByteArrayView text, qsizetype from, std::vector<std::pair<qsizetype, qsizetype>> &cuts)
+// The parts of an entry line that hold group-title attributes: each from the
+// blank before it to the end of its value (a quoted value ends at the next
+// quote, any other at a blank or comma). Only attributes count, so the search
+// ends at the name's comma and skips quoted values. False when a quoted value
+// has no closing quote: the line is then written as it is.
+bool findGroupCuts(QByteArrayView text, std::vector<std::pair<qsizetype, qsizetype>> &cuts)
 {
     const size_t before = cuts.size();
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -54,8 +52,6 @@ bool findGroupCuts(QByteArrayView text, qsizetype from, std::vector<std::pair<qs
             if (!closing)
                 break; // the rest is quoted
             i = closing - text.data();
-        } else if (i < from) {
-            continue;
         } else if (c == ',') {
             break;
         } else if (c == ' ') {
@@ -92,11 +88,6 @@ bool holdsGroupOrHeaderTag(QByteArrayView text)
     return false;
 }
 
-qsizetype leading(QByteArrayView text, char c)
-{
-    return std::find_if(text.begin(), text.end(), [c](char d) { return d != c; }) - text.begin();
-}
-
 } // namespace
 
 struct PlaylistWriter::Line
@@ -126,12 +117,32 @@ PlaylistWriter::PlaylistWriter(QByteArrayView normalisedCopy, InputMode mode, qs
         m_starts.push_back(start);
         at = lineAt(tag, m_copy.size()).next;
     }
+    findHeader();
+}
+
+void PlaylistWriter::findHeader()
+{
+    // The first line before the first entry that holds the tag, from the "#"
+    // of the tag on: the programme guide's address and the like are in it.
+    const qsizetype end = m_starts.empty() ? m_copy.size() : m_starts.front();
+    const qsizetype tag = channelEntry::findTag(m_copy.first(end), channelEntry::headerTag);
+    if (tag < 0)
+        return;
+    qsizetype start = tag;
+    while (start > 0 && m_copy[start - 1] != '\n')
+        --start;
+    const qsizetype from = tag > start && m_copy[tag - 1] == '#' ? tag - 1 : tag;
+    m_header = lineAt(from, end).text;
+    m_headerNeedsHash = from == tag;
 }
 
 Result<> PlaylistWriter::write(std::span<const qint32> entries, QIODevice &device, Progress &progress)
 {
     ChunkedOutput out(device, m_chunkBytes);
-    out.append(headerLine);
+    if (m_header.isEmpty() || m_headerNeedsHash)
+        out.append(m_header.isEmpty() ? bareHeader : QByteArrayView("#"));
+    appendText(m_header, out);
+    out.append(crlf);
     for (const qint32 entry : entries) {
         Q_ASSERT(entry >= 0 && entry < entryCount());
         appendEntry(entry, out);
@@ -180,15 +191,7 @@ void PlaylistWriter::appendEntryLine(const Line &line, ChunkedOutput &out)
 {
     const QByteArrayView text = line.text;
     m_cuts.clear();
-    // The normaliser put "#" before a byte-order mark that began the file;
-    // the mark and the spaces after it are no part of the line written.
-    qsizetype attributesFrom = 0;
-    if (const qsizetype hashes = leading(text, '#'); line.start == 0 && text.sliced(hashes).startsWith(byteOrderMark)) {
-        attributesFrom = hashes + byteOrderMark.size();
-        attributesFrom += leading(text.sliced(attributesFrom), ' ');
-        m_cuts.emplace_back(hashes, attributesFrom);
-    }
-    (void)findGroupCuts(text, attributesFrom, m_cuts);
+    (void)findGroupCuts(text, m_cuts);
 
     // What the cuts leave, without duplicate markers; the last piece takes
     // the line end along when it reaches it.

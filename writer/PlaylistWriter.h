@@ -14,13 +14,15 @@ class ChunkedOutput;
 class QIODevice;
 class Progress;
 
-// Writes the new playlist from the normalised copy: "#EXTM3U", then for each
-// channel of the new list, in its order, the one entry it was made from
-// (channel index i is the copy's i-th channel entry): the entry line without
-// its group attribute and duplicate markers, then the option lines after it
-// and its address as the playlist has them. Group, header and empty lines are
-// left out, and so is whatever follows the address up to the next entry. Every
-// line is written in UTF-8 with CR LF.
+// Writes the new playlist from the normalised copy: the playlist's header line
+// (the first line before the first entry that holds EXTM3U, from its "#" on,
+// so that players keep the programme guide's address; "#EXTM3U" without
+// one), then for each channel of the new list, in its order, the one entry it
+// was made from (channel index i is the copy's i-th channel entry): the entry
+// line without its group attribute and duplicate markers, then the option
+// lines after it and its address, all as the playlist has them. Group, header
+// and empty lines are left out, and so is whatever follows the address up to
+// the next entry. Every line is written in UTF-8 with CR LF.
 //
 // The copy is as the normaliser makes it: a line holds EXTINF exactly when it
 // is a channel entry, and in UTF-8 mode every line is well-formed UTF-8; in
@@ -45,6 +47,7 @@ private:
     using Cut = std::pair<qsizetype, qsizetype>; // [from, to) of a line's text
 
     [[nodiscard]] Line lineAt(qsizetype at, qsizetype end) const;
+    void findHeader();
     void appendEntry(qint32 entry, ChunkedOutput &out);
     void appendEntryLine(const Line &line, ChunkedOutput &out);
     void appendLine(const Line &line, ChunkedOutput &out);
@@ -55,6 +58,8 @@ private:
     InputMode m_mode;
     qsizetype m_chunkBytes;
     std::vector<qsizetype> m_starts; // where each entry line starts
+    QByteArrayView m_header;         // the header line's text, if there is one
+    bool m_headerNeedsHash = false;  // its tag stands without "#"
     std::vector<Cut> m_cuts;
     QByteArray m_converted; // ANSI mode: a piece in UTF-8
 };

@@ -62,8 +62,8 @@ void PlaylistSession::load(const QString &path)
     m_sourceList.clear(m_inputMode);
     fillSourceList(Operation::Load, false,
                    [&files = m_files, &normaliser = m_normaliser, playlistPath, mode = m_inputMode](
-                       Progress &progress, const passes::NameSink &sink) {
-                       return intake::loadPlaylist(playlistPath, files, normaliser, mode, progress, sink);
+                       Progress &progress, const passes::NameSink &sink, const ModeSink &onMode) {
+                       return intake::loadPlaylist(playlistPath, files, normaliser, mode, progress, onMode, sink);
                    },
                    [this](const Result<> &result) {
                        if (!result) {
@@ -88,8 +88,8 @@ void PlaylistSession::setInputMode(InputMode mode)
     m_sourceList.clear(mode);
     m_newList.clear();
     fillSourceList(Operation::SwitchEncoding, m_selectAllTicked,
-                   [&files = m_files, &normaliser = m_normaliser, mode](Progress &progress,
-                                                                          const passes::NameSink &sink) {
+                   [&files = m_files, &normaliser = m_normaliser, mode](
+                       Progress &progress, const passes::NameSink &sink, const ModeSink &) {
                        return intake::rebuildSourceList(files, normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
@@ -125,7 +125,8 @@ void PlaylistSession::selectAll()
     m_allTicked = ticked;
     m_sourceList.clear(m_inputMode);
     fillSourceList(Operation::SelectAll, ticked,
-                   [&files = m_files, mode = m_inputMode](Progress &progress, const passes::NameSink &sink) {
+                   [&files = m_files, mode = m_inputMode](Progress &progress, const passes::NameSink &sink,
+                                                          const ModeSink &) {
                        return intake::listChannels(files, mode, progress, sink);
                    },
                    [this](const Result<> &result) { return finishRefill(result); });
@@ -251,21 +252,35 @@ void PlaylistSession::shutDown()
 void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill, Done done)
 {
     auto pending = std::make_shared<NameList>(m_inputMode);
+    // Heard before the first name: the names that come are in this mode.
+    ModeSink onMode = [this, pending](InputMode mode) {
+        *pending = NameList(mode);
+        postBatch([this, mode] { takeInputMode(mode); });
+    };
     run(operation,
-        [fill = std::move(fill), pending](Progress &progress) {
-            return fill(progress, [&](QByteArrayView name) { pending->append(name); });
+        [fill = std::move(fill), pending, onMode = std::move(onMode)](Progress &progress) {
+            return fill(progress, [&](QByteArrayView name) { pending->append(name); }, onMode);
         },
-        [this, pending, mode = m_inputMode, ticked] {
+        [this, pending, ticked] {
             if (pending->isEmpty())
                 return;
             pending->squeeze();
-            auto batch = std::make_shared<const NameList>(std::exchange(*pending, NameList(mode)));
+            auto batch = std::make_shared<const NameList>(std::exchange(*pending, NameList(pending->encoding())));
             postBatch([this, batch, ticked] {
                 m_sourceList.append(batch, ticked);
                 showChannelCount(m_sourceList.count());
             });
         },
         std::move(done));
+}
+
+void PlaylistSession::takeInputMode(InputMode mode)
+{
+    if (mode == m_inputMode)
+        return;
+    m_inputMode = mode;
+    m_sourceList.clear(mode);
+    Q_EMIT stateChanged();
 }
 
 void PlaylistSession::forgetPlaylist()

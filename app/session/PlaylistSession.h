@@ -65,7 +65,8 @@ public:
 
     // The load, in two steps around the open-file dialog: first select-all is
     // unticked and disabled and the old working files go (false, with a
-    // message, when one cannot be deleted); then the chosen file is read.
+    // message, when one cannot be deleted); then the chosen file is read, in
+    // the input mode its bytes tell (the one set when they are ASCII alone).
     bool prepareLoad();
     void load(const QString &path);
     // Switches the encoding (and reads the playlist again) when it changes.
@@ -122,14 +123,18 @@ private:
     // Runs here when the work has ended (not when it was stopped); returns
     // the message to show, if any.
     using Done = std::function<QString(const Result<> &result)>;
+    // Hears the input mode a load chose from the playlist's bytes.
+    using ModeSink = std::function<void(InputMode mode)>;
     // The pass that fills the source list, giving each name to the sink.
-    using Fill = std::function<Result<>(Progress &progress, const passes::NameSink &sink)>;
+    using Fill = std::function<Result<>(Progress &progress, const passes::NameSink &sink, const ModeSink &onMode)>;
 
     void run(Operation operation, Work work, Report report, Done done);
     void fillSourceList(Operation operation, bool ticked, Fill fill, Done done);
     // Ends a fill that lists the playlist again: the count, the first item
     // made current, and the message for a failure.
     QString finishRefill(const Result<> &result);
+    // The mode a load chose; the list, still empty, takes names in it.
+    void takeInputMode(InputMode mode);
     // The working files and the source list go: nothing is loaded.
     void forgetPlaylist();
     void reach(Stage stage) { m_stage = std::max(m_stage, stage); }

@@ -54,7 +54,7 @@ void TestSession::wholeWay()
     d.save();
     QCOMPARE(d.takeMessages(), QStringList{QStringLiteral("Плейлист создан рядом с программой!")});
     QCOMPARE(d.readFile(QStringLiteral("Kelvaro.m3u8")),
-             crlfLines({"#EXTM3U", "#EXTINF:-1,Спорт", "http://u/3", "#EXTINF:-1,Первый", "http://u/1"}));
+             crlfLines({"#EXTM3U url-tvg=x", "#EXTINF:-1,Спорт", "http://u/3", "#EXTINF:-1,Первый", "http://u/1"}));
 }
 
 void TestSession::stateAlongTheWay()

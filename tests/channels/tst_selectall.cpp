@@ -95,8 +95,8 @@ void TestSelectAll::namesStayDecoded()
     QFETCH(InputMode, mode);
     QFETCH(QStringList, names);
     SessionDriver d;
-    d.setInputMode(mode);
     d.load(d.writeFile(QStringLiteral("a.m3u"), "#EXTINF:-1,Первый\nu\n#EXTINF:-1,Второй\nu\n"));
+    d.setInputMode(mode);
     QCOMPARE(d.sourceItems(), names);
     d.selectAll(true);
     QCOMPARE(d.sourceItems(), names);

@@ -39,7 +39,16 @@ void TestRawCopy::byteRules_data()
     // The save writes the lines after an entry as the playlist has them.
     QTest::addRow("hash-and-brackets-kept") << QByteArray("#EXTINF:-1,Канал #1 [HD]\nhttp://x/[a]#frag\n")
                                             << QByteArray("#EXTINF:-1,Канал #1 [HD]\r\nhttp://x/[a]#frag\r\n");
-    QTest::addRow("byte-order-mark") << hex("ef bb bf 23 45 58 54 4d 33 55 0a") << hex("ef bb bf 23 45 58 54 4d 33 55 0d 0a");
+    // The mark that starts a file is no part of its first line; elsewhere,
+    // or only begun, it is text.
+    QTest::addRow("byte-order-mark") << hex("ef bb bf 23 45 58 54 4d 33 55 0a") << hex("23 45 58 54 4d 33 55 0d 0a");
+    QTest::addRow("byte-order-mark-alone") << hex("ef bb bf") << QByteArray();
+    QTest::addRow("byte-order-mark-then-lf") << hex("ef bb bf 0a") << hex("0d 0a");
+    QTest::addRow("second-mark-kept") << hex("ef bb bf ef bb bf 41") << hex("ef bb bf 41 0d 0a");
+    QTest::addRow("mark-on-second-line-kept") << hex("41 0a ef bb bf 42") << hex("41 0d 0a ef bb bf 42 0d 0a");
+    QTest::addRow("mark-begun-only") << hex("ef bb") << hex("ef bb 0d 0a");
+    QTest::addRow("mark-begun-then-text") << hex("ef bb 41 0a") << hex("ef bb 41 0d 0a");
+    QTest::addRow("mark-broken-by-cr") << hex("ef 0d bb bf 0a") << hex("ef bb bf 0d 0a");
     QTest::addRow("nul-bytes-kept") << hex("41 00 42 0a 00") << hex("41 00 42 0d 0a 00 0d 0a");
     QTest::addRow("windows-1251-untouched") << hex("cf f0 e8 5b 98 5d 0a") << hex("cf f0 e8 5b 98 5d 0d 0a");
 }

@@ -60,8 +60,26 @@ QByteArrayList splitLines(QByteArrayView playlist)
 
 QString entryLine(QByteArrayView line, InputMode mode)
 {
-    const QString listed = listedLine(line, mode);
-    return (listed.contains(QLatin1String("EXTM3U")) ? QStringLiteral("##") : QStringLiteral("#")) + listed;
+    const QString read = readLine(line, mode);
+    return read.startsWith(u'#') ? read : u'#' + read;
+}
+
+bool isEntry(QByteArrayView line, InputMode mode)
+{
+    return readLine(line, mode).contains(QLatin1String("EXTINF"));
+}
+
+QString headerLine(const QByteArrayList &lines, InputMode mode)
+{
+    for (const QByteArray &line : lines) {
+        if (isEntry(line, mode))
+            break;
+        const QString read = readLine(line, mode);
+        const qsizetype tag = read.indexOf(QLatin1String("EXTM3U"));
+        if (tag >= 0)
+            return tag > 0 && read[tag - 1] == u'#' ? read.mid(tag - 1) : u'#' + read.mid(tag);
+    }
+    return QStringLiteral("#EXTM3U");
 }
 
 void writeLine(const QString &line, QByteArray &out)
@@ -82,11 +100,9 @@ QString decode(QByteArrayView line, InputMode mode)
     return mode == InputMode::Utf8 ? codec.DecodeUTF8(line) : ansi::toUtf16(line);
 }
 
-QString listedLine(QByteArrayView line, InputMode mode)
+QString readLine(QByteArrayView line, InputMode mode)
 {
-    QByteArray listed = line.toByteArray();
-    listed.replace("#", "").replace('[', '(').replace(']', ')');
-    return trimmed(decode(listed, mode));
+    return trimmed(decode(line, mode));
 }
 
 QString channelName(const QString &entry)
@@ -104,10 +120,9 @@ QString channelName(const QString &entry)
 
 QStringList channelNames(QByteArrayView playlist, InputMode mode)
 {
-    // The lists keep a byte-order mark at the start of the file.
     QStringList names;
-    for (const QByteArray &line : splitLines(playlist)) {
-        if (listedLine(line, mode).contains(QLatin1String("EXTINF")))
+    for (const QByteArray &line : playlistLines(playlist)) {
+        if (isEntry(line, mode))
             names += channelName(entryLine(line, mode));
     }
     return names;
@@ -118,25 +133,15 @@ QByteArray writePlaylist(QByteArrayView playlist, InputMode mode, const QList<in
     const QByteArrayList lines = playlistLines(playlist);
     QList<qsizetype> entryLines;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (listedLine(lines[i], mode).contains(QLatin1String("EXTINF")))
+        if (isEntry(lines[i], mode))
             entryLines.append(i);
     }
 
     QByteArray out;
-    writeLine(QStringLiteral("#EXTM3U"), out);
+    writeLine(headerLine(lines, mode), out);
     for (const int entry : entries) {
         const qsizetype at = entryLines[entry];
-        QByteArray line = lines[at];
-        // A mark that begins the first line once its "#" are gone cannot be
-        // told from the file's own in the normalised copy: it goes too.
-        if (at == 0 && !playlist.startsWith("\xEF\xBB\xBF")) {
-            const QByteArray bare = QByteArray(line).replace("#", "");
-            qsizetype from = 0;
-            while (from < bare.size() && bare[from] == ' ')
-                ++from;
-            if (QByteArrayView(bare).sliced(from).startsWith("\xEF\xBB\xBF"))
-                line = bare.sliced(from + 3);
-        }
+        const QByteArray &line = lines[at];
         writeLine(withoutGroupTitle(entryLine(line, mode).remove(QChar(1))), out);
         const qsizetype next = entry + 1 < entryLines.size() ? entryLines[entry + 1] : lines.size();
         for (qsizetype i = at + 1; i < next; ++i) {

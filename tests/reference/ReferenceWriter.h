@@ -21,9 +21,10 @@ namespace reference {
 // A line decoded in the mode (DecodeUTF8, or one Windows-1251 character per byte).
 [[nodiscard]] QString decode(QByteArrayView line, InputMode mode);
 
-// A line as the channel lists read it: "#" dropped, "[" and "]" as "(" and
-// ")", decoded, spaces trimmed. It is a channel entry when it holds EXTINF.
-[[nodiscard]] QString listedLine(QByteArrayView line, InputMode mode);
+// A line as the working copies hold it: decoded, spaces trimmed. It is a
+// channel entry when it holds EXTINF; an entry starts with "#", put in front
+// where the playlist has none.
+[[nodiscard]] QString readLine(QByteArrayView line, InputMode mode);
 
 // The text after the first comma outside double quotes; after the first comma
 // when all are quoted; the whole line without a comma.
@@ -32,7 +33,9 @@ namespace reference {
 // The channel names of the playlist in file order, without duplicate markers.
 [[nodiscard]] QStringList channelNames(QByteArrayView playlist, InputMode mode);
 
-// The new playlist for the channel indexes, in their order.
+// The new playlist for the channel indexes, in their order: the header line
+// (the first line before the first entry that holds EXTM3U, from the tag's
+// "#" on; "#EXTM3U" without one), then each entry, its group attribute cut.
 [[nodiscard]] QByteArray writePlaylist(QByteArrayView playlist, InputMode mode, const QList<int> &entries);
 
 } // namespace reference

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QSignalSpy>
@@ -164,9 +165,9 @@ void TestSaveSession::ansiMode()
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, output);
     SessionDriver d;
-    d.setInputMode(InputMode::Ansi);
-    QCOMPARE(d.takeMessages(), QStringList{messages::loadPlaylistFirst()}); // nothing loaded yet
     d.load(d.writeFile(QStringLiteral("list.m3u"), input));
+    d.setInputMode(InputMode::Ansi); // a UTF-8 file loads in UTF-8 mode
+    QCOMPARE(d.session().inputMode(), InputMode::Ansi);
     d.tick({0});
     d.create();
     d.save();
@@ -263,21 +264,50 @@ void TestSaveSession::moveDuringASave()
 void TestSaveSession::realPlaylists_data()
 {
     QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("utf8File"); // the same playlist in UTF-8
     QTest::addColumn<InputMode>("mode");
     QTest::addColumn<int>("everyNth"); // the channels ticked
 
-    QTest::addRow("iptv-org-all-every-third") << "iptv-org_all.m3u" << InputMode::Utf8 << 3;
-    QTest::addRow("free-tv-all") << "free-tv_playlist.m3u8" << InputMode::Utf8 << 1;
-    QTest::addRow("adamzs-all") << "adamzs_ua_crlf.m3u" << InputMode::Utf8 << 1;
-    QTest::addRow("smolnp-film-all") << "smolnp_film_d-tv_bom_crlf.m3u" << InputMode::Utf8 << 1;
-    QTest::addRow("smolnp-windows-1251-every-second") << "smolnp_IPTVru_extgrp.cp1251.m3u" << InputMode::Ansi << 2;
+    const auto utf8 = InputMode::Utf8;
+    QTest::addRow("iptv-org-all-every-third") << "iptv-org_all.m3u" << "iptv-org_all.m3u" << utf8 << 3;
+    QTest::addRow("iptv-org-ru-all") << "iptv-org_ru.m3u" << "iptv-org_ru.m3u" << utf8 << 1;
+    QTest::addRow("iptv-org-ua-all") << "iptv-org_ua.m3u" << "iptv-org_ua.m3u" << utf8 << 1;
+    // x-tvg-url with many addresses
+    QTest::addRow("free-tv-all") << "free-tv_playlist.m3u8" << "free-tv_playlist.m3u8" << utf8 << 1;
+    QTest::addRow("adamzs-all") << "adamzs_ua_crlf.m3u" << "adamzs_ua_crlf.m3u" << utf8 << 1;
+    QTest::addRow("smolnp-film-all") << "smolnp_film_d-tv_bom_crlf.m3u" << "smolnp_film_d-tv_bom_crlf.m3u" << utf8 << 1;
+    // url-tvg
+    QTest::addRow("smolnp-every-second") << "smolnp_IPTVru_extgrp.m3u" << "smolnp_IPTVru_extgrp.m3u" << utf8 << 2;
+    QTest::addRow("smolnp-windows-1251-every-second")
+        << "smolnp_IPTVru_extgrp.cp1251.m3u" << "smolnp_IPTVru_extgrp.m3u" << InputMode::Ansi << 2;
 }
 
+namespace {
+
+// The lines of a UTF-8 playlist as the provider wrote them: no CR, no mark,
+// spaces trimmed.
+QByteArrayList linesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArrayList lines = file.readAll().replace("\r", "").split('\n');
+    for (QByteArray &line : lines)
+        line = line.trimmed();
+    if (!lines.isEmpty() && lines.first().startsWith("\xEF\xBB\xBF"))
+        lines.first().remove(0, 3);
+    return lines;
+}
+
+} // namespace
+
 // Load, tick, «Создать», a few moves and a drag, save: the file holds exactly
-// the chosen entries in the list's order.
+// the chosen entries in the list's order, under the playlist's own header,
+// each entry line as the playlist has it but for its group attribute.
 void TestSaveSession::realPlaylists()
 {
     QFETCH(QString, file);
+    QFETCH(QString, utf8File);
     QFETCH(InputMode, mode);
     QFETCH(int, everyNth);
 
@@ -288,9 +318,8 @@ void TestSaveSession::realPlaylists()
     const QByteArray playlist = f.readAll();
     SessionDriver d;
     PlaylistSession &s = d.session();
-    d.setInputMode(mode);
-    (void)d.takeMessages();
     d.load(d.writeFile(QStringLiteral("list.m3u"), playlist));
+    QCOMPARE(s.inputMode(), mode);
     QCOMPARE(s.sourceList().count(), reference::channelNames(playlist, mode).size());
     for (int row = 0; row < s.sourceList().count(); row += everyNth)
         s.sourceList().setTicked(row, true);
@@ -305,7 +334,25 @@ void TestSaveSession::realPlaylists()
     const QList<int> entries(rows.begin(), rows.end());
     d.save();
     QCOMPARE(d.takeMessages(), QStringList{saved});
-    QVERIFY(d.readFile(QStringLiteral("Kelvaro.m3u")) == reference::writePlaylist(playlist, mode, entries));
+    const QByteArray output = d.readFile(QStringLiteral("Kelvaro.m3u"));
+    QVERIFY(output == reference::writePlaylist(playlist, mode, entries));
+
+    const QByteArrayList input = linesOf(testsupport::playlistPath(utf8File));
+    const QByteArrayList written = output.split('\n');
+    QCOMPARE(written.first(), input.first() + '\r');
+    QByteArrayList inputEntries;
+    for (const QByteArray &line : input) {
+        if (line.contains("EXTINF"))
+            inputEntries << QString::fromUtf8(line).remove(QRegularExpression(QStringLiteral(" group-title=\"[^\"]*\""))).toUtf8();
+    }
+    QByteArrayList writtenEntries;
+    for (const QByteArray &line : written) {
+        if (line.contains("EXTINF"))
+            writtenEntries << line.chopped(1);
+    }
+    QCOMPARE(writtenEntries.size(), entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        QCOMPARE(writtenEntries[i], inputEntries[entries[i]]);
 }
 
 QTEST_GUILESS_MAIN(TestSaveSession)

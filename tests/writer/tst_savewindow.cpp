@@ -43,7 +43,7 @@ void TestSaveWindow::theWholeWay()
                                  "http://a/3\n"
                                  "#EXTINF:-1,Спорт\n"
                                  "http://a/4\n"));
-    for (const QString &name : {QStringLiteral("Первый (HD)"), QStringLiteral("Кино"), QStringLiteral("Спорт\x01")}) {
+    for (const QString &name : {QStringLiteral("Первый [HD]"), QStringLiteral("Кино"), QStringLiteral("Спорт\x01")}) {
         const qsizetype row = driver.sourceItems().indexOf(name);
         QVERIFY2(row >= 0, qPrintable(name));
         driver.session().sourceList().setTicked(int(row), true);
@@ -59,18 +59,18 @@ void TestSaveWindow::theWholeWay()
     QTest::mouseMove(list->viewport(), centreOf(list, 0));
     QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centreOf(list, 0));
     QCOMPARE(driver.newItems(), (QStringList{QStringLiteral("Кино"), QStringLiteral("Спорт\x01"),
-                                             QStringLiteral("Первый (HD)")}));
+                                             QStringLiteral("Первый [HD]")}));
 
     driver.click("Command2");
     QCOMPARE(driver.takeMessages(), QStringList{saved});
     QFile output(driver.programFolder() + QStringLiteral("/Kelvaro.m3u"));
     QVERIFY(output.open(QIODevice::ReadOnly));
-    QCOMPARE(output.readAll(), QByteArray("#EXTM3U\r\n"
+    QCOMPARE(output.readAll(), QByteArray("#EXTM3U url-tvg=\"http://epg\"\r\n"
                                           "#EXTINF:-1,Кино\r\n"
                                           "http://a/2\r\n"
                                           "#EXTINF:-1,Спорт\r\n"
                                           "http://a/4\r\n"
-                                          "#EXTINF:-1 tvg-id=\"1\",Первый (HD)\r\n"
+                                          "#EXTINF:-1 tvg-id=\"1\",Первый [HD]\r\n"
                                           "http://a/1\r\n"));
     QVERIFY(!QFile::exists(driver.programFolder() + QStringLiteral("/Playlist_OLD.m3u")));
     QVERIFY(driver.button("Command2")->isEnabled());

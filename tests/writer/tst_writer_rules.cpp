@@ -67,9 +67,20 @@ void TestWriterRules::output_data()
     QTest::addRow("option-lines-kept")
         << utf8 << lf({header, "#EXTINF:-1,A", agent, "#KODIPROP:x=[y]", "http://a/", "#EXTINF:-1,B", "UB"}) << QList<int>{0}
         << crlfLines({header, "#EXTINF:-1,A", agent, "#KODIPROP:x=[y]", "http://a/"});
-    QTest::addRow("address-keeps-hash-and-brackets")
+    // Entry lines too, but for their group attribute.
+    QTest::addRow("entry-and-address-as-written")
         << utf8 << lf({header, "#EXTINF:-1,A [HD] #1", "  http://a/[x]#y  "}) << QList<int>{0}
-        << crlfLines({header, "#EXTINF:-1,A (HD) 1", "http://a/[x]#y"});
+        << crlfLines({header, "#EXTINF:-1,A [HD] #1", "http://a/[x]#y"});
+    QTest::addRow("hash-inside-quoted-values")
+        << utf8 << lf({header, "#EXTINF:-1 tvg-logo=\"http://l/#a\" group-title=\"G#1\" catchup-source=\"s#b\",N #2", "U"})
+        << QList<int>{0} << crlfLines({header, "#EXTINF:-1 tvg-logo=\"http://l/#a\" catchup-source=\"s#b\",N #2", "U"});
+    QTest::addRow("name-only-brackets") << utf8 << lf({header, "#EXTINF:-1,[]", "U", "#EXTINF:-1,[ ]", "V"}) << QList<int>{1, 0}
+                                        << crlfLines({header, "#EXTINF:-1,[ ]", "V", "#EXTINF:-1,[]", "U"});
+    QTest::addRow("entry-without-hash-gets-one") << utf8 << lf({header, " EXTINF:-1,A ", "U"}) << QList<int>{0}
+                                                 << crlfLines({header, "#EXTINF:-1,A", "U"});
+    QTest::addRow("hash-inside-tag-is-no-entry")
+        << utf8 << lf({header, "#EXTINF:-1,A", "#EXT#INF:-1,B", "UA", "#EXTINF:-1,C", "UC"}) << QList<int>{1, 0}
+        << crlfLines({header, "#EXTINF:-1,C", "UC", "#EXTINF:-1,A", "#EXT#INF:-1,B", "UA"});
     QTest::addRow("group-header-and-empty-lines-left-out")
         << utf8 << lf({header, "#EXTINF:-1,A", "#EXTGRP:Кино", "", "#EXTM3U x", "  ", "UA"}) << QList<int>{0}
         << crlfLines({header, "#EXTINF:-1,A", "UA"});
@@ -80,7 +91,8 @@ void TestWriterRules::output_data()
         << utf8 << lf({header, "#EXTINF:-1,A", "#EXTVLCOPT:x", "#EXTINF:-1,B"}) << QList<int>{1, 0}
         << crlfLines({header, "#EXTINF:-1,B", "#EXTINF:-1,A", "#EXTVLCOPT:x"});
     QTest::addRow("header-and-entry-in-one-line")
-        << utf8 << lf({"#EXTM3U #EXTINF:-1,A", "UA"}) << QList<int>{0} << crlfLines({header, "##EXTM3U EXTINF:-1,A", "UA"});
+        << utf8 << lf({"#EXTM3U url-tvg=x #EXTINF:-1,A", "UA"}) << QList<int>{0}
+        << crlfLines({header, "#EXTM3U url-tvg=x #EXTINF:-1,A", "UA"});
 
     // The group-title attribute alone goes.
     QTest::addRow("cut-keeps-later-attributes")
@@ -114,9 +126,34 @@ void TestWriterRules::output_data()
         << crlfLines({header, "#EXTINF:-1,N", "U"});
 
     // The first lines.
-    QTest::addRow("header-attributes-dropped")
-        << utf8 << lf({"#EXTM3U url-tvg=\"http://e.example/x.xml\"", "#EXTINF:-1,A", "UA"}) << QList<int>{0}
-        << crlfLines({header, "#EXTINF:-1,A", "UA"});
+    // The header line whole: players find the programme guide there.
+    const QString guide = QStringLiteral("#EXTM3U url-tvg=\"http://e.example/x.xml.gz\"");
+    const QString manyAttributes = QStringLiteral("#EXTM3U x-tvg-url=\"http://e.example/a.xml,http://e.example/b.xml\" "
+                                                  "tvg-shift=\"3\" catchup=\"shift\" refresh=\"3600\" m3uautoload=1");
+    QTest::addRow("header-kept-whole") << utf8 << lf({guide, "#EXTINF:-1,A", "UA"}) << QList<int>{0}
+                                       << crlfLines({guide, "#EXTINF:-1,A", "UA"});
+    QTest::addRow("header-with-many-attributes") << utf8 << lf({manyAttributes, "#EXTINF:-1,A", "UA"}) << QList<int>{}
+                                                 << crlfLines({manyAttributes});
+    QTest::addRow("header-trimmed") << utf8 << lf({"  " + guide + "  ", "#EXTINF:-1,A", "UA"}) << QList<int>{}
+                                    << crlfLines({guide});
+    QTest::addRow("header-after-byte-order-mark") << utf8 << hex("ef bb bf") + lf({guide, "#EXTINF:-1,A", "UA"})
+                                                  << QList<int>{} << crlfLines({guide});
+    QTest::addRow("header-after-a-comment") << utf8 << lf({QStringLiteral("Плейлист"), guide, "#EXTINF:-1,A", "UA"})
+                                            << QList<int>{0} << crlfLines({guide, "#EXTINF:-1,A", "UA"});
+    QTest::addRow("header-from-its-hash-on") << utf8 << lf({"x #EXTM3U url-tvg=y", "#EXTINF:-1,A", "UA"}) << QList<int>{}
+                                             << crlfLines({"#EXTM3U url-tvg=y"});
+    QTest::addRow("header-without-hash") << utf8 << lf({"EXTM3U url-tvg=y", "#EXTINF:-1,A", "UA"}) << QList<int>{}
+                                         << crlfLines({"#EXTM3U url-tvg=y"});
+    QTest::addRow("first-header-taken") << utf8 << lf({"#EXTM3U a=1", "#EXTM3U b=2", "#EXTINF:-1,A", "UA"})
+                                        << QList<int>{} << crlfLines({"#EXTM3U a=1"});
+    QTest::addRow("header-after-the-first-entry-not-taken")
+        << utf8 << lf({"#EXTINF:-1,A", "UA", guide, "#EXTINF:-1,B", "UB"}) << QList<int>{1}
+        << crlfLines({header, "#EXTINF:-1,B", "UB"});
+    QTest::addRow("header-without-entries") << utf8 << lf({QStringLiteral("Плейлист"), guide}) << QList<int>{}
+                                            << crlfLines({guide});
+    // #EXTM3U url-tvg="http://x/" name="ТВ" in Windows-1251
+    QTest::addRow("header-in-windows-1251") << ansiMode << "#EXTM3U url-tvg=\"http://x/\" name=\"" + hex("d2 c2") + "\"\n"
+                                            << QList<int>{} << crlfLines({QStringLiteral("#EXTM3U url-tvg=\"http://x/\" name=\"ТВ\"")});
     QTest::addRow("comment-before-the-first-entry-dropped")
         << utf8 << lf({QStringLiteral("Плейлист"), "#EXTINF:-1,A", "UA"}) << QList<int>{0} << crlfLines({header, "#EXTINF:-1,A", "UA"});
     QTest::addRow("byte-order-mark-and-no-header")
