@@ -4,6 +4,7 @@
 //   bench_conversions PLAYLIST
 
 #include "encoding/Ansi.h"
+#include "encoding/EncodingGuess.h"
 #include "encoding/Utf8.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,14 @@ int main(int argc, char *argv[])
 
     qsizetype sink = 0;
     const auto report = [&](const char *what, double rate) { std::printf("%-28s %8.0f MB/s\n", what, rate); };
+    report("encoding guess (load)", medianMegabytesPerSecond(bytes.size(), [&] {
+               // In the blocks the load copies.
+               EncodingGuess guess;
+               for (qsizetype at = 0; at < bytes.size(); at += 1 << 20)
+                   guess.feed(QByteArrayView(bytes).sliced(at, std::min<qsizetype>(1 << 20, bytes.size() - at)));
+               guess.finish();
+               sink += guess.validSequences();
+           }));
     report("UTF-8 to text (lists)", medianMegabytesPerSecond(bytes.size(), [&] {
                for (const QByteArray &line : lines)
                    sink += utf8::toUtf16(utf8::beforeNul(line)).size();

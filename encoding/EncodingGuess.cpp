@@ -12,6 +12,15 @@ namespace {
 constexpr uchar byteOrderMark[] = {0xEF, 0xBB, 0xBF};
 constexpr quint64 highBits = 0x8080808080808080ULL;
 
+// Most of a playlist is ASCII: 64 bytes are looked at in one go.
+bool isAscii64(const uchar *p) noexcept
+{
+    quint64 any = 0;
+    for (int i = 0; i < 64; i += 8)
+        any |= qFromUnaligned<quint64>(p + i);
+    return !(any & highBits);
+}
+
 } // namespace
 
 const uchar *EncodingGuess::count(const uchar *p, const uchar *end)
@@ -27,6 +36,8 @@ const uchar *EncodingGuess::count(const uchar *p, const uchar *end)
 
 void EncodingGuess::feed(QByteArrayView block)
 {
+    if (block.isEmpty())
+        return; // its data may be null, which memcpy may not be given
     auto p = reinterpret_cast<const uchar *>(block.data());
     const auto end = p + block.size();
     // Only the start of the file can hold the mark; its bytes are counted
@@ -57,14 +68,9 @@ void EncodingGuess::feed(QByteArrayView block)
     }
 
     while (p < end) {
-        // Most of a playlist is ASCII: 32 bytes, then 8, at a time.
-        if (end - p >= 32) {
-            const quint64 any = qFromUnaligned<quint64>(p) | qFromUnaligned<quint64>(p + 8)
-                    | qFromUnaligned<quint64>(p + 16) | qFromUnaligned<quint64>(p + 24);
-            if (!(any & highBits)) {
-                p += 32;
-                continue;
-            }
+        if (end - p >= 64 && isAscii64(p)) {
+            p += 64;
+            continue;
         }
         if (end - p >= 8 && !(qFromUnaligned<quint64>(p) & highBits)) {
             p += 8;

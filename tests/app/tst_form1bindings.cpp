@@ -14,6 +14,10 @@
 namespace {
 
 const QByteArray threeChannels = "#EXTM3U\n#EXTINF:-1,A\nu\n#EXTINF:-1,B\nu\n#EXTINF:-1,C\nu\n";
+// Первый, Второй, Третий
+const QByteArray cyrillicUtf8 = "#EXTM3U\n#EXTINF:-1,Первый\nu\n#EXTINF:-1,Второй\nu\n#EXTINF:-1,Третий\nu\n";
+const QByteArray cyrillicAnsi = QByteArray::fromHex("23455854494e463a2d312ccfe5f0e2fbe90a750a23455854494e463a2d312cc2f2eef0eee90a750a"
+                                                    "23455854494e463a2d312cd2f0e5f2e8e90a750a");
 
 // The controls whose enabled state the window derives, and those of them
 // that can be checked.
@@ -26,6 +30,10 @@ void take(WindowDriver &driver, const QString &step)
 {
     if (step == u"load")
         driver.load(driver.writeFile(QStringLiteral("a.m3u"), threeChannels));
+    else if (step == u"load-cp1251")
+        driver.load(driver.writeFile(QStringLiteral("a.m3u"), cyrillicAnsi));
+    else if (step == u"load-utf8")
+        driver.load(driver.writeFile(QStringLiteral("a.m3u"), cyrillicUtf8));
     else if (step == u"load-m3u8")
         driver.load(driver.writeFile(QStringLiteral("a.m3u8"), threeChannels));
     else if (step == u"start-load") {
@@ -98,6 +106,10 @@ void TestForm1Bindings::stateAfterSteps_data()
     row("switch-before-load", "ansi", "Command1 Option1 Option2", "Option1", "0", "0", -1, 1);
     row("loaded", "load", loaded, "Option2 Option4", "3", "0", -1, 0);
     row("loaded-m3u8", "load-m3u8", loaded, "Option2 Option3", "3", "0", -1, 0);
+    // The options show the encoding the load found.
+    row("windows-1251-found", "load-cp1251", loaded, "Option1 Option4", "3", "0", -1, 0);
+    row("utf8-found-after-ansi", "ansi load-utf8", loaded, "Option2 Option4", "3", "0", -1, 1);
+    row("ascii-keeps-ansi", "load-cp1251 load", loaded, "Option1 Option4", "3", "0", -1, 0);
     row("format-chosen", "load m3u8 tick create", created, "Option2 Option3", "3", "2", -1, 0);
     row("all-selected", "load select-all", "Command1 Command3 Check1 Option3 Option4", "Check1 Option2 Option4", "3",
         "0", 0, 0);
