@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 
 #include <cstring>
+#include <optional>
 
 // The terms every reader of the working files shares, on a line's bytes.
 // They look only at ASCII, so they give the same answer on the bytes as on
@@ -64,6 +65,13 @@ inline constexpr QByteArrayView groupTag = "EXTGRP";
 // the text after the first comma when every comma is quoted; the whole line
 // without a comma. Attribute values such as user agents hold commas.
 [[nodiscard]] QByteArrayView name(QByteArrayView entry) noexcept;
+
+// The value of an attribute such as tvg-id or group-title: `key=` after a
+// blank, outside double quotes and before the name's comma; a quoted value
+// without its quotes, any other up to a blank or comma. The first such
+// attribute counts; none when its quoted value never closes. The same
+// attributes the save cuts out.
+[[nodiscard]] std::optional<QByteArrayView> attributeValue(QByteArrayView entry, QByteArrayView key) noexcept;
 
 // Looks for a tag in a line that comes piece by piece (a line too long to be
 // held). The tags have no part that both begins and ends them, so a mismatch
