@@ -1,6 +1,8 @@
 #include "channels/NewListModel.h"
 
 #include <algorithm>
+#include <iterator>
+#include <numeric>
 
 NewListModel::NewListModel(QObject *parent)
     : QAbstractListModel(parent)
@@ -74,4 +76,56 @@ void NewListModel::move(int from, int to)
     m_rows.erase(m_rows.begin() + from);
     m_rows.insert(m_rows.begin() + to, item);
     endMoveRows();
+}
+
+void NewListModel::set(const NameChunks &names, std::vector<qint32> nameRows)
+{
+    beginResetModel();
+    m_names = names;
+    m_rows = std::move(nameRows);
+    endResetModel();
+}
+
+std::vector<qint32> NewListModel::remove(const std::vector<int> &rows)
+{
+    std::vector<qint32> channels;
+    channels.reserve(rows.size());
+    // From the end, so that the rows still to go keep their places; a run of
+    // neighbours goes at once.
+    for (auto last = rows.rbegin(); last != rows.rend();) {
+        auto first = last;
+        while (std::next(first) != rows.rend() && *std::next(first) == *first - 1)
+            ++first;
+        beginRemoveRows({}, *first, *last);
+        channels.insert(channels.end(), m_rows.begin() + *first, m_rows.begin() + *last + 1);
+        m_rows.erase(m_rows.begin() + *first, m_rows.begin() + *last + 1);
+        endRemoveRows();
+        last = std::next(first);
+    }
+    return channels;
+}
+
+std::vector<int> NewListModel::moveTo(const std::vector<int> &rows, Edge edge)
+{
+    if (rows.empty())
+        return {};
+    std::vector<qint32> moved;
+    std::vector<qint32> rest;
+    moved.reserve(rows.size());
+    rest.reserve(m_rows.size() - rows.size());
+    for (int row = 0, next = 0; row < count(); ++row) {
+        const bool picked = next < int(rows.size()) && rows[size_t(next)] == row;
+        (picked ? moved : rest).push_back(m_rows[size_t(row)]);
+        next += picked;
+    }
+    const int first = edge == Edge::Top ? 0 : int(rest.size());
+    std::vector<qint32> &front = edge == Edge::Top ? moved : rest;
+    const std::vector<qint32> &back = edge == Edge::Top ? rest : moved;
+    front.insert(front.end(), back.begin(), back.end());
+    beginResetModel();
+    m_rows = std::move(front);
+    endResetModel();
+    std::vector<int> now(rows.size());
+    std::iota(now.begin(), now.end(), first);
+    return now;
 }

@@ -37,11 +37,23 @@ public:
     void clear(const NameChunks &names);
     void append(std::span<const qint32> nameRows);
 
+    // Replaces the list with these channels of `names`.
+    void set(const NameChunks &names, std::vector<qint32> nameRows);
+
     // One step of the item at `row`; returns where it stands afterwards (the
     // same row at either end of the list).
     int step(int row, Direction direction);
     // Takes the item at `from` out and puts it back so that it stands at `to`.
     void move(int from, int to);
+    // The items at these rows (sorted, distinct) go; returns their channels.
+    std::vector<qint32> remove(const std::vector<int> &rows);
+    enum class Edge {
+        Top,
+        Bottom,
+    };
+    // The items at these rows (sorted, distinct), in their order, to the top
+    // or the bottom of the list; returns the rows they stand at then.
+    std::vector<int> moveTo(const std::vector<int> &rows, Edge edge);
 
 private:
     NameChunks m_names;

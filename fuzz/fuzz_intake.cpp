@@ -1,6 +1,7 @@
 // Arbitrary bytes as a playlist through a load and an encoding switch: the
 // raw copy, then the normalised copy in one input mode and again in the
-// other with the same normaliser, each listed as it is written and read back.
+// other with the same normaliser, each listed (names and groups) as it is
+// written and read back.
 // The checks are what the create walk, the lists and the writer take for
 // granted about the working copies.
 //
@@ -16,6 +17,7 @@
 #include "common/InMemory.h"
 #include "encoding/Ansi.h"
 #include "encoding/Utf8.h"
+#include "intake/GroupFinder.h"
 #include "intake/LineReader.h"
 #include "intake/Normaliser.h"
 #include "intake/Passes.h"
@@ -91,10 +93,15 @@ int walkEntries(QByteArray raw, InputMode mode, qsizetype longLine)
 QByteArray checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mode, qsizetype blockSize,
                      qsizetype longLine)
 {
+    // Each channel as name and group; the pass that writes the copy and the
+    // one that reads it back list the same.
     QByteArrayList fused;
+    const auto listed = [](const passes::ListedChannel &channel) {
+        return channel.name.toByteArray() + '\n' + channel.group.toByteArray();
+    };
     QByteArray normalised = inMemory::throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
         return passes::normalise(in, out, normaliser, mode, progress,
-                                 [&](QByteArrayView name) { fused.append(name.toByteArray()); }, longLine);
+                                 [&](const passes::ListedChannel &channel) { fused.append(listed(channel)); }, longLine);
     });
 
     checkLines(normalised, blockSize);
@@ -106,12 +113,15 @@ QByteArray checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mo
     copy.open(QIODevice::ReadOnly);
     Progress progress;
     QByteArrayList names;
-    FUZZ_CHECK(passes::readChannelNames(copy, mode, progress, [&](QByteArrayView name) {
+    QByteArrayList channels;
+    FUZZ_CHECK(passes::readChannels(copy, mode, progress, [&](const passes::ListedChannel &channel) {
                    if (mode == InputMode::Utf8)
-                       FUZZ_CHECK(utf8::isValid(name));
-                   names.append(name.toByteArray());
+                       FUZZ_CHECK(utf8::isValid(channel.name) && utf8::isValid(channel.group));
+                   FUZZ_CHECK(channel.group.size() <= GroupFinder::maxBytes);
+                   names.append(channel.name.toByteArray());
+                   channels.append(listed(channel));
                }, longLine).ok());
-    FUZZ_CHECK(names == fused);
+    FUZZ_CHECK(channels == fused);
     FUZZ_CHECK(walkEntries(raw, mode, longLine) == names.size());
 
     // The name the next pass compares with is the last one listed, less its

@@ -1,7 +1,7 @@
 // A playlist of arbitrary bytes loaded and saved as the program does it (the
 // raw copy, the normalised copy, the writer), against the reference that
-// takes the rules on the playlist itself, in both input modes: the names
-// listed and the bytes written must be the same.
+// takes the rules on the playlist itself, in both input modes: the names and
+// groups listed and the bytes written must be the same.
 //
 // Input: the playlist, then the bytes 00 FF, then the new list: each byte a
 // channel index, taken modulo the number of channels (a list holds each at
@@ -30,15 +30,21 @@ const QByteArrayView separator("\0\xFF", 2);
 void compare(QByteArrayView playlist, InputMode mode, QByteArrayView list)
 {
     QStringList names;
+    QStringList groups;
     Normaliser normaliser;
-    const QByteArray copy = inMemory::normalisedCopy(playlist.toByteArray(), mode, normaliser, [&](QByteArrayView name) {
-        const QString text = mode == InputMode::Utf8 ? utf8::toUtf16(name) : ansi::toUtf16(name);
-        names.append(QString(text).remove(QChar(1)));
-    });
+    const auto text = [mode](QByteArrayView bytes) {
+        return mode == InputMode::Utf8 ? utf8::toUtf16(bytes) : ansi::toUtf16(bytes);
+    };
+    const QByteArray copy = inMemory::normalisedCopy(playlist.toByteArray(), mode, normaliser,
+                                                     [&](const passes::ListedChannel &channel) {
+                                                         names.append(text(channel.name).remove(QChar(1)));
+                                                         groups.append(text(channel.group));
+                                                     });
     QStringList expected = reference::channelNames(playlist, mode);
     for (QString &name : expected)
         name.remove(QChar(1)); // markers aside: the reference knows none
     FUZZ_CHECK(names == expected);
+    FUZZ_CHECK(groups == reference::channelGroups(playlist, mode));
 
     std::vector<qint32> entries;
     for (const char c : list) {

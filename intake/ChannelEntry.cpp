@@ -42,36 +42,31 @@ std::optional<QByteArrayView> attributeValue(QByteArrayView entry, QByteArrayVie
 {
     const char *const begin = entry.data();
     const char *const end = begin + entry.size();
-    const auto find = [](const char *from, char c, const char *to) {
-        return from < to ? static_cast<const char *>(std::memchr(from, c, size_t(to - from))) : nullptr;
-    };
-    // From quote to quote: keys stand between the quoted values, and an '='
-    // ends each of them.
-    for (const char *p = begin; p < end;) {
-        const char *const quote = find(p, '"', end);
-        const char *const comma = find(p, ',', quote ? quote : end);
-        const char *const stop = comma ? comma : quote ? quote : end;
-        for (const char *eq = find(p, '=', stop); eq; eq = find(eq + 1, '=', stop)) {
-            const char *const keyStart = eq - key.size();
-            if (keyStart - 1 < p || keyStart[-1] != ' ' || std::memcmp(keyStart, key.data(), size_t(key.size())) != 0)
-                continue;
-            if (eq + 1 == quote) {
-                const char *const closing = find(quote + 1, '"', end);
-                if (!closing)
-                    return std::nullopt;
-                return entry.sliced(quote + 1 - begin, closing - quote - 1);
-            }
-            const char *valueEnd = eq + 1;
-            while (valueEnd < end && *valueEnd != ' ' && *valueEnd != ',')
-                ++valueEnd;
-            return entry.sliced(eq + 1 - begin, valueEnd - eq - 1);
+    // Byte by byte between the quoted values, which are passed over whole:
+    // keys are short, values (addresses, user agents) long. The '=' ends a key.
+    for (const char *p = begin; p < end; ++p) {
+        if (*p == '"') {
+            p = static_cast<const char *>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+            if (!p)
+                return std::nullopt;
+            continue;
         }
-        if (comma || !quote)
-            return std::nullopt;
-        const char *const closing = find(quote + 1, '"', end);
-        if (!closing)
-            return std::nullopt;
-        p = closing + 1;
+        if (*p == ',')
+            return std::nullopt; // the name begins
+        const char *const keyStart = p - key.size();
+        if (*p != '=' || keyStart - 1 < begin || p[-1] != key.back() || keyStart[-1] != ' '
+            || std::memcmp(keyStart, key.data(), size_t(key.size())) != 0)
+            continue;
+        if (p + 1 < end && p[1] == '"') {
+            const auto closing = static_cast<const char *>(std::memchr(p + 2, '"', size_t(end - p - 2)));
+            if (!closing)
+                return std::nullopt;
+            return entry.sliced(p + 2 - begin, closing - p - 2);
+        }
+        const char *valueEnd = p + 1;
+        while (valueEnd < end && *valueEnd != ' ' && *valueEnd != ',')
+            ++valueEnd;
+        return entry.sliced(p + 1 - begin, valueEnd - p - 1);
     }
     return std::nullopt;
 }

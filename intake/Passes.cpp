@@ -3,16 +3,20 @@
 #include "encoding/Text.h"
 #include "encoding/Utf8.h"
 #include "intake/ChannelEntry.h"
+#include "intake/GroupFinder.h"
 #include "intake/LineReader.h"
 #include "intake/ListedName.h"
 #include "intake/Normaliser.h"
 #include "intake/RawCopier.h"
+#include "base/AppendBytes.h"
 #include "base/BackgroundWrite.h"
 #include "base/Progress.h"
 #include "base/WholeFile.h"
 
 #include <QIODevice>
 #include <QScopeGuard>
+
+#include <string>
 
 namespace passes {
 
@@ -70,6 +74,58 @@ private:
     BackgroundWrite m_write;
 };
 
+// A long line is looked at for its group by its start only.
+constexpr qsizetype groupScanBytes = 64 << 10;
+
+// Hands each channel on once its lines have passed, as one of them may name
+// its group; lines before the first entry count for the groups too.
+class ChannelCollector
+{
+public:
+    ChannelCollector(InputMode mode, const ChannelSink &sink)
+        : m_mode(mode)
+        , m_groups(mode)
+        , m_sink(sink)
+    {
+    }
+
+    void entry(QByteArrayView name, QByteArrayView line)
+    {
+        finish();
+        m_name.assign(name.data(), size_t(name.size()));
+        m_pending = true;
+        m_groups.beginEntry(line);
+    }
+    void other(QByteArrayView line) { m_groups.otherLine(line); }
+
+    void finish()
+    {
+        if (!std::exchange(m_pending, false))
+            return;
+        QByteArrayView group = m_groups.group();
+        if (m_mode == InputMode::Utf8 && !group.isEmpty() && !utf8::isValid(group)) {
+            m_sanitized.truncate(0);
+            utf8::appendSanitized(group, m_sanitized);
+            group = m_sanitized;
+        }
+        m_sink({QByteArrayView(m_name.data(), qsizetype(m_name.size())), group});
+    }
+
+private:
+    InputMode m_mode;
+    GroupFinder m_groups;
+    const ChannelSink &m_sink;
+    std::string m_name; // reused: no allocation per channel
+    QByteArray m_sanitized;
+    bool m_pending = false;
+};
+
+// Keeps the start of what a long line writes, up to groupScanBytes.
+void keepStart(QByteArray &start, QByteArrayView written)
+{
+    appendBytes(start, written.first(std::min(written.size(), groupScanBytes - start.size())));
+}
+
 } // namespace
 
 Result<EncodingGuess> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress)
@@ -103,7 +159,7 @@ namespace {
 // A line too long to be held: the reader's pieces tell what it is, then its
 // bytes are read again from the copy and written.
 Result<> normaliseLongLine(LineReader &reader, QByteArrayView first, QIODevice &rawCopy, BlockWriter &out,
-                           Normaliser &normaliser, Progress &progress, const NameSink &onName)
+                           Normaliser &normaliser, Progress &progress, ChannelCollector &channels)
 {
     normaliser.beginLongLine();
     qint64 length = 0;
@@ -120,6 +176,8 @@ Result<> normaliseLongLine(LineReader &reader, QByteArrayView first, QIODevice &
     const qint64 resume = rawCopy.pos();
     if (rawCopy.isSequential() || !rawCopy.seek(reader.lineStart()))
         return FileFailure::of(Action::Read, rawCopy);
+    QByteArray start;
+    qsizetype written = out.block().size();
     normaliser.startWritingLongLine(out.block());
     QByteArray buffer(std::min<qint64>(length, blockSize), Qt::Uninitialized);
     for (qint64 left = length; left > 0;) {
@@ -127,27 +185,39 @@ Result<> normaliseLongLine(LineReader &reader, QByteArrayView first, QIODevice &
         if (got <= 0)
             return FileFailure::of(Action::Read, rawCopy);
         normaliser.writeLongPiece(QByteArrayView(buffer.constData(), got), out.block());
+        keepStart(start, QByteArrayView(out.block()).sliced(written));
         if (!out.flushIfFull())
             return out.failure();
+        written = out.block().size();
         if (!progress.next())
             return Stopped{};
         left -= got;
     }
-    if (const std::optional<QByteArrayView> name = normaliser.endLongLine(out.block()))
-        onName(*name);
+    // What the end adds (a character left unfinished, markers) belongs to the
+    // line too; its CR LF does not.
+    const std::optional<QByteArrayView> name = normaliser.endLongLine(out.block());
+    keepStart(start, QByteArrayView(out.block()).sliced(written).chopped(2));
+    if (name)
+        channels.entry(*name, start);
+    else
+        channels.other(start);
     if (!rawCopy.seek(resume))
         return FileFailure::of(Action::Read, rawCopy);
     return {};
 }
 
-// The name of a channel entry too long to be held, from the reader's pieces.
-std::optional<QByteArrayView> longLineName(LineReader &reader, QByteArrayView first, InputMode mode, NameFinder &name)
+// The name of a channel entry too long to be held, from the reader's pieces;
+// the start of the line, entry or not, for its group.
+std::optional<QByteArrayView> longLineName(LineReader &reader, QByteArrayView first, InputMode mode, NameFinder &name,
+                                           QByteArray &start)
 {
     channelEntry::TagFinder entryTag(channelEntry::entryTag);
     name.clear();
+    start.truncate(0);
     forEachLongLinePart(reader, first, mode, [&](QByteArrayView part) {
         entryTag.feed(part);
         name.append(part);
+        keepStart(start, part);
     });
     if (!entryTag.found())
         return std::nullopt;
@@ -171,19 +241,26 @@ void forEachLongLinePart(LineReader &reader, QByteArrayView first, InputMode mod
 }
 
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
-                   Progress &progress, const NameSink &onName, qsizetype longLine)
+                   Progress &progress, const ChannelSink &onChannel, qsizetype longLine)
 {
     BlockWriter out(normalisedCopy, rawCopy, mappedBlockSize);
     normaliser.beginPass(mode);
     const auto ended = qScopeGuard([&] { normaliser.endPass(); });
+    ChannelCollector channels(mode, onChannel);
     LineReader reader(rawCopy, LineReader::defaultBlockSize, longLine);
     QByteArrayView line;
     while (reader.next(line)) {
         if (reader.inPieces()) {
-            if (Result<> written = normaliseLongLine(reader, line, rawCopy, out, normaliser, progress, onName); !written)
+            if (Result<> written = normaliseLongLine(reader, line, rawCopy, out, normaliser, progress, channels); !written)
                 return written;
-        } else if (const auto name = normaliser.normaliseRead(reader.readPart(line, mode), out.block())) {
-            onName(*name);
+        } else {
+            const qsizetype start = out.block().size();
+            const std::optional<QByteArrayView> name = normaliser.normaliseRead(reader.readPart(line, mode), out.block());
+            const QByteArrayView written = QByteArrayView(out.block()).sliced(start).chopped(2); // less CR LF
+            if (name)
+                channels.entry(*name, written);
+            else
+                channels.other(written);
         }
         if (!out.flushIfFull())
             return out.failure();
@@ -192,21 +269,26 @@ Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &no
     }
     if (reader.failed())
         return FileFailure::of(Action::Read, rawCopy);
+    channels.finish();
     return out.finish();
 }
 
-Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName,
-                          qsizetype longLine)
+Result<> readChannels(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const ChannelSink &onChannel,
+                      qsizetype longLine)
 {
     LineReader reader(normalisedCopy, LineReader::defaultBlockSize, longLine);
+    ChannelCollector channels(mode, onChannel);
     QByteArrayView line;
     QByteArray sanitized;
     ListedName listed;
     NameFinder longName;
+    QByteArray longStart;
     while (reader.next(line)) {
         if (reader.inPieces()) {
-            if (const std::optional<QByteArrayView> name = longLineName(reader, line, mode, longName))
-                onName(*name);
+            if (const std::optional<QByteArrayView> name = longLineName(reader, line, mode, longName, longStart))
+                channels.entry(*name, longStart);
+            else
+                channels.other(longStart);
         } else if (const QByteArrayView read = trimSpaces(reader.readPart(line, mode)); channelEntry::isEntry(read)) {
             QByteArrayView name = channelEntry::name(read);
             if (mode == InputMode::Utf8 && !utf8::isValid(name)) {
@@ -214,13 +296,16 @@ Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &p
                 utf8::appendSanitized(name, sanitized);
                 name = sanitized;
             }
-            onName(ListedName::of(name, mode, listed));
+            channels.entry(ListedName::of(name, mode, listed), read);
+        } else {
+            channels.other(read);
         }
         if (!progress.next())
             return Stopped{};
     }
     if (reader.failed())
         return FileFailure::of(Action::Read, normalisedCopy);
+    channels.finish();
     return {};
 }
 

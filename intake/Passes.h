@@ -18,29 +18,36 @@ class Progress;
 // the progress after every line or block and ends with a stop when it says so.
 namespace passes {
 
-// Receives a channel name as a reader of the normalised copy lists it,
-// duplicate marker included: in UTF-8 mode its well-formed UTF-8, in ANSI mode
-// its bytes. The view is valid during the call only.
-using NameSink = std::function<void(QByteArrayView name)>;
+// A channel as the lists hold it: its name as a reader of the normalised copy
+// lists it, duplicate marker included, and its group (GroupFinder), empty for
+// none; in UTF-8 mode well-formed UTF-8, in ANSI mode the bytes.
+struct ListedChannel
+{
+    QByteArrayView name;
+    QByteArrayView group;
+};
+// Receives each channel once its lines have passed (one of them may name its
+// group); the views are valid during the call only.
+using ChannelSink = std::function<void(const ListedChannel &channel)>;
 
 // The playlist's bytes into the raw copy: CR goes, every line ends with CR LF.
 // Returns what the bytes said of their encoding.
 Result<EncodingGuess> copyRaw(QIODevice &playlist, QIODevice &rawCopy, Progress &progress);
 
 // The raw copy into the normalised copy, in the given input mode. Every
-// channel name goes to onName as it is written, so the copy need not be read
+// channel goes to onChannel as it is written, so the copy need not be read
 // back to list its channels. A line longer than longLine is never held whole:
 // it is read twice, in pieces (the raw copy must be a file, not a stream).
 Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &normaliser, InputMode mode,
-                   Progress &progress, const NameSink &onName, qsizetype longLine = LineReader::defaultLongLine);
+                   Progress &progress, const ChannelSink &onChannel, qsizetype longLine = LineReader::defaultLongLine);
 
 // What the mode reads of a line the reader gives in pieces (in UTF-8 mode
 // nothing after a zero byte), part by part; the reader ends at the line's end.
 void forEachLongLinePart(LineReader &reader, QByteArrayView first, InputMode mode,
                          const std::function<void(QByteArrayView part)> &take);
 
-// The channel names of a normalised copy, in file order.
-Result<> readChannelNames(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const NameSink &onName,
-                          qsizetype longLine = LineReader::defaultLongLine);
+// The channels of a normalised copy, in file order.
+Result<> readChannels(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const ChannelSink &onChannel,
+                      qsizetype longLine = LineReader::defaultLongLine);
 
 } // namespace passes

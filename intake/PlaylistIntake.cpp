@@ -76,7 +76,7 @@ Result<EncodingGuess> makeRawCopy(const QString &playlistPath, WorkingFiles &fil
 // The raw copy normalised into `normalised`, a new file or an old copy being
 // written over: what is left of an old copy past the new end goes.
 Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFiles &files, Normaliser &normaliser,
-                            InputMode mode, Progress &progress, const passes::NameSink &onName)
+                            InputMode mode, Progress &progress, const passes::ChannelSink &onChannel)
 {
     if (!normalised)
         return normalised.failure();
@@ -84,7 +84,7 @@ Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFi
     auto raw = files.open(Kind::Raw);
     if (!raw)
         return keepIfWhole(raw.failure(), files, out, Kind::Normalised);
-    Result<> pass = passes::normalise(**raw, out, normaliser, mode, progress, onName);
+    Result<> pass = passes::normalise(**raw, out, normaliser, mode, progress, onChannel);
     if (pass && !out.resize(out.pos()))
         pass = FileFailure::of(FileFailure::Action::Write, out);
     return keepIfWhole(std::move(pass), files, out, Kind::Normalised);
@@ -94,7 +94,7 @@ Result<> makeNormalisedCopy(Result<std::unique_ptr<QFile>> normalised, WorkingFi
 
 Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
                       Progress &progress, const std::function<void(InputMode)> &onMode,
-                      const passes::NameSink &onName)
+                      const passes::ChannelSink &onChannel)
 {
     const Result<EncodingGuess> copied = makeRawCopy(playlistPath, files, progress);
     Result<> result = copied;
@@ -104,7 +104,7 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
         result = pause(pauseBetweenPassesMs, progress);
     }
     if (result)
-        result = makeNormalisedCopy(files.create(Kind::Normalised), files, normaliser, mode, progress, onName);
+        result = makeNormalisedCopy(files.create(Kind::Normalised), files, normaliser, mode, progress, onChannel);
     if (!result) {
         (void)files.remove(Kind::Normalised);
         (void)files.remove(Kind::Raw);
@@ -113,17 +113,17 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
 }
 
 Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, Progress &progress,
-                           const passes::NameSink &onName)
+                           const passes::ChannelSink &onChannel)
 {
-    return makeNormalisedCopy(files.rewrite(Kind::Normalised), files, normaliser, mode, progress, onName);
+    return makeNormalisedCopy(files.rewrite(Kind::Normalised), files, normaliser, mode, progress, onChannel);
 }
 
-Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::NameSink &onName)
+Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::ChannelSink &onChannel)
 {
     auto normalised = files.open(Kind::Normalised);
     if (!normalised)
         return normalised.failure();
-    return passes::readChannelNames(**normalised, mode, progress, onName);
+    return passes::readChannels(**normalised, mode, progress, onChannel);
 }
 
 } // namespace intake

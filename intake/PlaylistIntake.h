@@ -21,21 +21,21 @@ namespace intake {
 inline constexpr int pauseBetweenPassesMs = 100;
 
 // The load: the playlist into a new raw copy, the pause, then the raw copy
-// into a new normalised copy, its channel names going to onName. The input
+// into a new normalised copy, its channels going to onChannel. The input
 // mode is the one the bytes tell while they are copied (EncodingGuess), or
 // `mode` when they are ASCII alone; onMode hears it before the first name.
 // A load that fails or stops leaves no working file, as a cancelled one does.
 Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normaliser &normaliser, InputMode mode,
                       Progress &progress, const std::function<void(InputMode)> &onMode,
-                      const passes::NameSink &onName);
+                      const passes::ChannelSink &onChannel);
 
 // The encoding switch: the normalised copy made anew from the raw copy in the
-// mode now set, its names going to onName. NotLoaded when there was no
+// mode now set, its channels going to onChannel. NotLoaded when there was no
 // normalised copy to replace, or no raw copy to read.
 Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, Progress &progress,
-                           const passes::NameSink &onName);
+                           const passes::ChannelSink &onChannel);
 
-// Select-all: the channel names of the normalised copy.
-Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::NameSink &onName);
+// Select-all: the channels of the normalised copy.
+Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::ChannelSink &onChannel);
 
 } // namespace intake

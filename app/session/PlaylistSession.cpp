@@ -5,6 +5,7 @@
 #include "app/session/OutputFolder.h"
 #include "base/Progress.h"
 #include "channels/ChannelWalk.h"
+#include "channels/GroupNumbering.h"
 #include "encoding/Text.h"
 #include "fix/FixScript.h"
 #include "intake/PlaylistIntake.h"
@@ -12,11 +13,42 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace {
 
 using Kind = WorkingFiles::Kind;
 
 } // namespace
+
+// What a fill has listed and not handed over yet, on the work's thread.
+class PlaylistSession::PendingChannels
+{
+public:
+    explicit PendingChannels(InputMode mode)
+        : m_names(mode)
+        , m_numbering(mode)
+    {
+    }
+
+    [[nodiscard]] bool isEmpty() const { return m_names.isEmpty(); }
+    void add(const passes::ListedChannel &channel)
+    {
+        m_names.append(channel.name);
+        m_groups.push_back(channel.group.isEmpty() ? -1 : m_numbering.numberOf(channel.group));
+    }
+    [[nodiscard]] SourceListModel::Batch take()
+    {
+        m_names.squeeze();
+        return {std::make_shared<const NameList>(std::exchange(m_names, NameList(m_names.encoding()))),
+                std::exchange(m_groups, {}), m_numbering.takeNew()};
+    }
+
+private:
+    NameList m_names;
+    std::vector<qint32> m_groups;
+    GroupNumbering m_numbering;
+};
 
 PlaylistSession::PlaylistSession(const QString &programFolder, const QString &temporaryFolder, QObject *parent)
     : QObject(parent)
@@ -24,6 +56,8 @@ PlaylistSession::PlaylistSession(const QString &programFolder, const QString &te
     , m_files(temporaryFolder)
     , m_progressIntervalMs(Progress::defaultIntervalMs)
 {
+    connect(&m_filter, &SourceFilter::applied, this, &PlaylistSession::filterApplied);
+    connect(&m_filter, &SourceFilter::failed, this, &PlaylistSession::message);
 }
 
 PlaylistSession::~PlaylistSession()
@@ -59,10 +93,11 @@ void PlaylistSession::load(const QString &path)
     reach(Stage::FileChosen);
     m_playlistListed = false;
     m_allTicked = false;
+    m_filter.clear(); // a new playlist is found anew
     m_sourceList.clear(m_inputMode);
     fillSourceList(Operation::Load, false,
                    [&files = m_files, &normaliser = m_normaliser, playlistPath, mode = m_inputMode](
-                       Progress &progress, const passes::NameSink &sink, const ModeSink &onMode) {
+                       Progress &progress, const passes::ChannelSink &sink, const ModeSink &onMode) {
                        return intake::loadPlaylist(playlistPath, files, normaliser, mode, progress, onMode, sink);
                    },
                    [this](const Result<> &result) {
@@ -89,7 +124,7 @@ void PlaylistSession::setInputMode(InputMode mode)
     m_newList.clear();
     fillSourceList(Operation::SwitchEncoding, m_selectAllTicked,
                    [&files = m_files, &normaliser = m_normaliser, mode](
-                       Progress &progress, const passes::NameSink &sink, const ModeSink &) {
+                       Progress &progress, const passes::ChannelSink &sink, const ModeSink &) {
                        return intake::rebuildSourceList(files, normaliser, mode, progress, sink);
                    },
                    [this](const Result<> &result) {
@@ -121,11 +156,17 @@ void PlaylistSession::selectAll()
     if (isBusy())
         return;
     const bool ticked = m_selectAllTicked;
+    if (m_sourceList.isFiltered()) {
+        m_sourceList.setTicked(m_sourceList.shown(), ticked);
+        m_allTicked = m_sourceList.allTicked();
+        Q_EMIT stateChanged();
+        return;
+    }
     showChannelCount(0);
     m_allTicked = ticked;
     m_sourceList.clear(m_inputMode);
     fillSourceList(Operation::SelectAll, ticked,
-                   [&files = m_files, mode = m_inputMode](Progress &progress, const passes::NameSink &sink,
+                   [&files = m_files, mode = m_inputMode](Progress &progress, const passes::ChannelSink &sink,
                                                           const ModeSink &) {
                        return intake::listChannels(files, mode, progress, sink);
                    },
@@ -183,6 +224,44 @@ void PlaylistSession::dropChannel(int from, int to)
 {
     if (from >= 0 && from < m_newList.count() && to >= 0 && to < m_newList.count())
         m_newList.move(from, to);
+}
+
+std::vector<int> PlaylistSession::moveToEdge(std::vector<int> rows, NewListModel::Edge edge)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= m_newList.count(); });
+    return m_newList.moveTo(rows, edge);
+}
+
+void PlaylistSession::removeFromNewList(std::vector<int> rows)
+{
+    if (!canRemoveFromNewList())
+        return;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= m_newList.count(); });
+    for (const qint32 channel : m_newList.remove(rows)) {
+        // After a cancelled load the list may hold channels no longer listed.
+        if (channel < m_sourceList.count())
+            m_sourceList.setTicked(channel, false);
+    }
+    showNewCount(m_newList.count());
+}
+
+void PlaylistSession::setFilter(const QString &text, qint32 group)
+{
+    m_filter.set(text, group);
+}
+
+void PlaylistSession::tickRange(int fromRow, int toRow, bool ticked)
+{
+    const int first = std::max(0, std::min(fromRow, toRow));
+    const int last = std::min(m_sourceList.rowCount() - 1, std::max(fromRow, toRow));
+    std::vector<qint32> channels;
+    for (int row = first; row <= last; ++row)
+        channels.push_back(m_sourceList.channelAt(row));
+    m_sourceList.setTicked(channels, ticked);
 }
 
 void PlaylistSession::save()
@@ -243,6 +322,7 @@ void PlaylistSession::writeFixScript()
 
 void PlaylistSession::shutDown()
 {
+    m_filter.stop();
     m_fixTask.stop();
     m_task.stop();
     m_operation = Operation::None;
@@ -251,23 +331,30 @@ void PlaylistSession::shutDown()
 
 void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill, Done done)
 {
-    auto pending = std::make_shared<NameList>(m_inputMode);
-    // Heard before the first name: the names that come are in this mode.
+    // Nothing is searched in a list that fills; the filter applies again
+    // once the fill has ended.
+    m_filter.hold();
+    done = [this, done = std::move(done)](const Result<> &result) {
+        const QString text = done(result);
+        m_filter.release();
+        return text;
+    };
+    auto pending = std::make_shared<PendingChannels>(m_inputMode);
+    // Heard before the first channel: the names that come are in this mode.
     ModeSink onMode = [this, pending](InputMode mode) {
-        *pending = NameList(mode);
+        *pending = PendingChannels(mode);
         postBatch([this, mode] { takeInputMode(mode); });
     };
     run(operation,
         [fill = std::move(fill), pending, onMode = std::move(onMode)](Progress &progress) {
-            return fill(progress, [&](QByteArrayView name) { pending->append(name); }, onMode);
+            return fill(progress, [&](const passes::ListedChannel &channel) { pending->add(channel); }, onMode);
         },
         [this, pending, ticked] {
             if (pending->isEmpty())
                 return;
-            pending->squeeze();
-            auto batch = std::make_shared<const NameList>(std::exchange(*pending, NameList(pending->encoding())));
+            auto batch = std::make_shared<SourceListModel::Batch>(pending->take());
             postBatch([this, batch, ticked] {
-                m_sourceList.append(batch, ticked);
+                m_sourceList.append(std::move(*batch), ticked);
                 showChannelCount(m_sourceList.count());
             });
         },
@@ -288,6 +375,7 @@ void PlaylistSession::forgetPlaylist()
     (void)m_files.remove(Kind::Normalised);
     (void)m_files.remove(Kind::Raw);
     m_playlistListed = false;
+    m_filter.hold();
     m_sourceList.clear(m_inputMode);
     showChannelCount(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/session/BackgroundTask.h"
+#include "app/session/SourceFilter.h"
 #include "base/Result.h"
 #include "channels/NewListModel.h"
 #include "channels/SourceListModel.h"
@@ -45,6 +46,7 @@ public:
     ~PlaylistSession() override; // shutDown()
 
     [[nodiscard]] SourceListModel &sourceList() { return m_sourceList; }
+    [[nodiscard]] const SourceFilter &filter() const { return m_filter; }
     [[nodiscard]] NewListModel &newList() { return m_newList; }
     [[nodiscard]] WorkingFiles &workingFiles() { return m_files; }
     [[nodiscard]] QString programFolder() const { return m_programFolder; }
@@ -73,12 +75,29 @@ public:
     void setInputMode(InputMode mode);
     // The select-all box changed; only selectAll() acts on it.
     void setSelectAllTicked(bool ticked);
+    // Ticks or unticks, as the box is, what the source list shows: every
+    // channel, listed anew, or the ones a filter shows, in place.
     void selectAll();
     void setSaveFormat(SaveFormat::Option option);
     void createNewList();
     // Moves of the new list's items; allowed while an operation runs.
     int moveChannel(int row, NewListModel::Direction direction);
     void dropChannel(int from, int to);
+    // The items at these rows (any order) to the top or the bottom, in their
+    // order; returns the rows they stand at then.
+    std::vector<int> moveToEdge(std::vector<int> rows, NewListModel::Edge edge);
+    // The items at these rows leave the new list and their channels are
+    // unticked, so that "Создать" makes the same list again. Not while an
+    // operation runs.
+    [[nodiscard]] bool canRemoveFromNewList() const { return !isBusy(); }
+    void removeFromNewList(std::vector<int> rows);
+
+    // Finding: the source list shows the channels whose names hold every
+    // word of the text, of the group (ChannelQuery::everyGroup for all).
+    void setFilter(const QString &text, qint32 group);
+    // Ticks (unticks) every channel the source list shows from one row to
+    // the other, both included.
+    void tickRange(int fromRow, int toRow, bool ticked);
     void save();
     // Writes the repair script, whatever else runs; fixScriptWritten() or
     // fixScriptFailed() tells how it ended.
@@ -99,6 +118,8 @@ Q_SIGNALS:
     void newCountChanged(int count);
     // The source list was filled anew: its first item becomes the current one.
     void sourceListRefilled();
+    // The source list shows what the filter asks for now.
+    void filterApplied();
     // To tell the user once an operation has ended.
     void message(const QString &text);
     void finished(PlaylistSession::Operation operation);
@@ -123,10 +144,11 @@ private:
     // Runs here when the work has ended (not when it was stopped); returns
     // the message to show, if any.
     using Done = std::function<QString(const Result<> &result)>;
+    class PendingChannels;
     // Hears the input mode a load chose from the playlist's bytes.
     using ModeSink = std::function<void(InputMode mode)>;
     // The pass that fills the source list, giving each name to the sink.
-    using Fill = std::function<Result<>(Progress &progress, const passes::NameSink &sink, const ModeSink &onMode)>;
+    using Fill = std::function<Result<>(Progress &progress, const passes::ChannelSink &sink, const ModeSink &onMode)>;
 
     void run(Operation operation, Work work, Report report, Done done);
     void fillSourceList(Operation operation, bool ticked, Fill fill, Done done);
@@ -148,6 +170,7 @@ private:
     WorkingFiles m_files;
     Normaliser m_normaliser;
     SourceListModel m_sourceList;
+    SourceFilter m_filter{m_sourceList};
     NewListModel m_newList;
     BackgroundTask m_task;
     BackgroundTask m_fixTask;

@@ -15,7 +15,7 @@ struct Fixture
         auto names = std::make_shared<NameList>();
         for (int i = 0; i < count; ++i)
             names->append(QByteArray("Channel ") + QByteArray::number(i));
-        model.append(names, false);
+        model.append({names, std::vector<qint32>(size_t(count), -1), NameList()}, false);
         view.setModel(&model);
         view.resize(219, 334);
         view.show();
@@ -113,7 +113,7 @@ void TestChannelListView::growingKeepsThePlace()
     auto more = std::make_shared<NameList>();
     for (int i = 0; i < 1000; ++i)
         more->append("More");
-    f.model.append(more, true);
+    f.model.append({more, std::vector<qint32>(1000, -1), NameList()}, true);
     QCOMPARE(f.view.indexAt(QPoint(4, 4)), top);
     QCOMPARE(f.view.verticalScrollBar()->maximum() - f.view.verticalScrollBar()->minimum()
                  + f.view.verticalScrollBar()->pageStep(),

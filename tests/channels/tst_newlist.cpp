@@ -146,7 +146,7 @@ void TestNewList::longNamesShownByTheirStart()
     names->append(bytes);
     SourceListModel source;
     source.clear(mode);
-    source.append(names, true);
+    source.append({names, {-1}, NameList(mode)}, true);
     NewListModel newList;
     newList.clear(source.names());
     newList.append(std::vector<qint32>{0});

@@ -32,12 +32,12 @@ template<class Pass>
 }
 
 // The raw copy and then the normalised copy a load makes of the playlist,
-// each channel name going to onName.
+// each channel going to onChannel.
 [[nodiscard]] inline QByteArray normalisedCopy(const QByteArray &playlist, InputMode mode, Normaliser &normaliser,
-                                               const passes::NameSink &onName)
+                                               const passes::ChannelSink &onChannel)
 {
     return throughPass(throughPass(playlist, passes::copyRaw), [&](QIODevice &in, QIODevice &out, Progress &progress) {
-        return passes::normalise(in, out, normaliser, mode, progress, onName);
+        return passes::normalise(in, out, normaliser, mode, progress, onChannel);
     });
 }
 

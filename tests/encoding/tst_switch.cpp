@@ -208,7 +208,7 @@ void TestSwitch::normalisedCopyAsAFreshLoadMakesIt()
     d.setInputMode(to);
     QCOMPARE(d.session().inputMode(), to);
     Normaliser normaliser;
-    const QByteArray fresh = inMemory::normalisedCopy(input, to, normaliser, [](QByteArrayView) {});
+    const QByteArray fresh = inMemory::normalisedCopy(input, to, normaliser, [](const passes::ListedChannel &) {});
     QVERIFY(before != fresh);
     QCOMPARE(d.workingFile(Kind::Normalised), fresh);
 }

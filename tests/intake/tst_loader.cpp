@@ -407,7 +407,7 @@ void TestLoader::playlistChangedWhileRead()
     Normaliser normaliser;
     int names = 0;
     const Result<> loaded = intake::loadPlaylist(path, files, normaliser, InputMode::Utf8, progress,
-                                                 [](InputMode) {}, [&](QByteArrayView) { ++names; });
+                                                 [](InputMode) {}, [&](const passes::ListedChannel &) { ++names; });
     QVERIFY(changed);
     QVERIFY(!loaded && !loaded.isStopped());
     QCOMPARE(loaded.failure().path, path);

@@ -38,7 +38,7 @@ QByteArrayList readBack(QByteArray copy, InputMode mode)
     device.open(QIODevice::ReadOnly);
     Progress progress;
     QByteArrayList names;
-    (void)passes::readChannelNames(device, mode, progress, [&](QByteArrayView name) { names << name.toByteArray(); });
+    (void)passes::readChannels(device, mode, progress, [&](const passes::ListedChannel &channel) { names << channel.name.toByteArray(); });
     return names;
 }
 
@@ -258,7 +258,7 @@ void TestNormaliser::passWritesEveryLine()
     QVERIFY(out.open(QIODevice::WriteOnly));
     Normaliser normaliser;
     Progress progress;
-    QVERIFY(passes::normalise(in, out, normaliser, InputMode::Utf8, progress, [](QByteArrayView) {}));
+    QVERIFY(passes::normalise(in, out, normaliser, InputMode::Utf8, progress, [](const passes::ListedChannel &) {}));
     QCOMPARE(written.size(), expected.size());
     QVERIFY(written == expected);
 }
@@ -277,7 +277,7 @@ Listing normalisedIn(const QByteArray &raw, InputMode mode, qsizetype longLine)
     Normaliser normaliser;
     l.copy = inMemory::throughPass(raw, [&](QIODevice &in, QIODevice &out, Progress &progress) {
         return passes::normalise(in, out, normaliser, mode, progress,
-                                 [&](QByteArrayView name) { l.names << name.toByteArray(); }, longLine);
+                                 [&](const passes::ListedChannel &channel) { l.names << channel.name.toByteArray(); }, longLine);
     });
     return l;
 }
@@ -288,7 +288,7 @@ QByteArrayList namesIn(QByteArray copy, InputMode mode, qsizetype longLine)
     device.open(QIODevice::ReadOnly);
     Progress progress;
     QByteArrayList names;
-    if (!passes::readChannelNames(device, mode, progress, [&](QByteArrayView name) { names << name.toByteArray(); },
+    if (!passes::readChannels(device, mode, progress, [&](const passes::ListedChannel &channel) { names << channel.name.toByteArray(); },
                                   longLine))
         qFatal("reading names failed on a buffer");
     return names;

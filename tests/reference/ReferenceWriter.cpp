@@ -82,6 +82,47 @@ QString headerLine(const QByteArrayList &lines, InputMode mode)
     return QStringLiteral("#EXTM3U");
 }
 
+// A group name as the lists keep it: trimmed, cut where the copy's bytes
+// reach the bound, between characters.
+QString groupName(const QString &value, InputMode mode)
+{
+    constexpr qsizetype maxBytes = 4096;
+    QString name = trimmed(value);
+    if (mode == InputMode::Ansi)
+        return name.left(maxBytes);
+    while (name.toUtf8().size() > maxBytes)
+        name.chop(name.size() >= 2 && name.at(name.size() - 1).isLowSurrogate() ? 2 : 1);
+    return name;
+}
+
+// The value of the first " group-title=" outside quotes and before the name's
+// comma; none when its quoted value never closes.
+QString groupTitle(QString line)
+{
+    while (line.endsWith(QChar(1)))
+        line.chop(1);
+    const QString attribute = QStringLiteral(" group-title=");
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'"') {
+            quoted = !quoted;
+        } else if (!quoted && line[i] == u',') {
+            break;
+        } else if (!quoted && line.mid(i).startsWith(attribute)) {
+            const qsizetype start = i + attribute.size();
+            if (start < line.size() && line[start] == u'"') {
+                const qsizetype closing = line.indexOf(u'"', start + 1);
+                return closing < 0 ? QString() : line.mid(start + 1, closing - start - 1);
+            }
+            qsizetype end = start;
+            while (end < line.size() && line[end] != u' ' && line[end] != u',')
+                ++end;
+            return line.mid(start, end - start);
+        }
+    }
+    return {};
+}
+
 void writeLine(const QString &line, QByteArray &out)
 {
     out += LineCodec::UnicodeToUTF8(line) + "\r\n";
@@ -126,6 +167,33 @@ QStringList channelNames(QByteArrayView playlist, InputMode mode)
             names += channelName(entryLine(line, mode));
     }
     return names;
+}
+
+QStringList channelGroups(QByteArrayView playlist, InputMode mode)
+{
+    const QString groupLine = QStringLiteral("#EXTGRP:");
+    QStringList groups;
+    QString title, among, before, last;
+    bool inChannel = false;
+    const auto channelEnds = [&] {
+        if (inChannel)
+            groups += !title.isEmpty() ? title : !among.isEmpty() ? among : before;
+    };
+    for (const QByteArray &line : playlistLines(playlist)) {
+        if (isEntry(line, mode)) {
+            channelEnds();
+            inChannel = true;
+            title = groupName(groupTitle(entryLine(line, mode)), mode);
+            among.clear();
+            before = last;
+        } else if (const QString read = readLine(line, mode); read.startsWith(groupLine)) {
+            last = groupName(read.mid(groupLine.size()), mode);
+            if (inChannel && among.isEmpty())
+                among = last;
+        }
+    }
+    channelEnds();
+    return groups;
 }
 
 QByteArray writePlaylist(QByteArrayView playlist, InputMode mode, const QList<int> &entries)

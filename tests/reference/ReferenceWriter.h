@@ -33,6 +33,12 @@ namespace reference {
 // The channel names of the playlist in file order, without duplicate markers.
 [[nodiscard]] QStringList channelNames(QByteArrayView playlist, InputMode mode);
 
+// The group of each channel in file order, empty for none: its group-title;
+// else the first #EXTGRP: among its lines that names one; else the last
+// #EXTGRP: before it. Names trimmed, cut at GroupFinder::maxBytes of the
+// copy's bytes.
+[[nodiscard]] QStringList channelGroups(QByteArrayView playlist, InputMode mode);
+
 // The new playlist for the channel indexes, in their order: the header line
 // (the first line before the first entry that holds EXTM3U, from the tag's
 // "#" on; "#EXTM3U" without one), then each entry, its group attribute cut.

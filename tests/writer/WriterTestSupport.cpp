@@ -30,7 +30,7 @@ Copy normalisedCopy(const QByteArray &playlist, InputMode mode)
     Copy copy;
     Normaliser normaliser;
     copy.bytes = inMemory::normalisedCopy(playlist, mode, normaliser,
-                                          [&](QByteArrayView name) { copy.names.append(name.toByteArray()); });
+                                          [&](const passes::ListedChannel &channel) { copy.names.append(channel.name.toByteArray()); });
     return copy;
 }
 
