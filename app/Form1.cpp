@@ -11,6 +11,8 @@
 #include "app/Links.h"
 #include "app/PlaylistDialog.h"
 #include "app/SingleWindow.h"
+#include "app/TickDelegate.h"
+#include "channels/GroupListModel.h"
 #include "app/session/OutputFolder.h"
 #include "app/session/PlaylistSession.h"
 #include "app/ChannelListView.h"
@@ -19,12 +21,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 
 Form1::Form1(PlaylistSession &session, QWidget *parent)
     : QMainWindow(parent)
@@ -34,7 +39,9 @@ Form1::Form1(PlaylistSession &session, QWidget *parent)
     m_ui.setupUi(this);
     bindLists();
     bindCommands();
+    bindFinding();
     bindMoves();
+    bindNewListEditing();
     bindCounters();
     connectLinks();
     connectWindows();
@@ -52,13 +59,50 @@ void Form1::bindLists()
     m_ui.newList->setModel(&m_session.newList());
     connect(&m_session, &PlaylistSession::sourceListRefilled, this,
             [this] { m_ui.sourceList->setCurrentIndex(m_session.sourceList().index(0)); });
+    connect(static_cast<TickDelegate *>(m_ui.sourceList->itemDelegate()), &TickDelegate::ticked, this, &Form1::ticked);
+}
+
+void Form1::bindFinding()
+{
+    m_ui.groupChooser->setModel(new GroupListModel(m_session.sourceList(), this));
+    connect(m_ui.filterEdit, &QLineEdit::textEdited, this, &Form1::filterChanged);
+    connect(m_ui.groupChooser, &QComboBox::activated, this, &Form1::filterChanged);
+    // The chooser shows the group the filter has, also after its groups came anew.
+    connect(m_ui.groupChooser->model(), &QAbstractItemModel::modelReset, this, &Form1::updateControls);
+    connect(&m_session, &PlaylistSession::filterApplied, this, &Form1::updateControls);
+    connect(&m_session, &PlaylistSession::channelCountChanged, this, &Form1::updateControls);
+    auto find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_ui.filterEdit->setFocus();
+        m_ui.filterEdit->selectAll();
+    });
+    auto empty = new QShortcut(QKeySequence(Qt::Key_Escape), m_ui.filterEdit, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(empty, &QShortcut::activated, this, [this] {
+        m_ui.filterEdit->clear();
+        filterChanged();
+    });
+}
+
+void Form1::filterChanged()
+{
+    m_session.setFilter(m_ui.filterEdit->text(), GroupListModel::groupOfRow(std::max(0, m_ui.groupChooser->currentIndex())));
+}
+
+void Form1::ticked(int row, bool ticked, bool withShift)
+{
+    const SourceListModel &list = m_session.sourceList();
+    const int from = m_lastTickedChannel >= 0 && m_lastTickedChannel < list.count() ? list.rowOf(m_lastTickedChannel) : -1;
+    if (withShift && from >= 0)
+        m_session.tickRange(from, row, ticked);
+    m_lastTickedChannel = list.channelAt(row);
 }
 
 void Form1::bindCommands()
 {
     auto gate = new InputGate([this] { return m_session.isBusy(); }, this);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_ui.loadButton, m_ui.saveButton, m_ui.createButton,
-                                                             m_ui.selectAllBox, m_ui.ansiOption, m_ui.utf8Option})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{m_ui.loadButton, m_ui.saveButton, m_ui.createButton, m_ui.previousButton,
+                                          m_ui.selectAllBox, m_ui.ansiOption, m_ui.utf8Option})
         gate->guard(control);
 
     connect(m_ui.loadButton, &QPushButton::clicked, this, &Form1::loadFromDialog);
@@ -66,6 +110,7 @@ void Form1::bindCommands()
         m_ui.background->setFocus();
         m_session.createNewList();
     });
+    connect(m_ui.previousButton, &QPushButton::clicked, this, &Form1::createFromPrevious);
     connect(m_ui.saveButton, &QPushButton::clicked, this, [this] {
         m_ui.background->setFocus();
         m_session.save();
@@ -100,6 +145,18 @@ void Form1::bindMoves()
     connect(m_ui.newList, &NewListView::dropped, this, [this](int from, int to) {
         m_session.dropChannel(from, to);
         m_ui.newList->selectRow(to);
+    });
+}
+
+void Form1::bindNewListEditing()
+{
+    NewListView *list = m_ui.newList;
+    connect(list, &NewListView::removeRequested, this, [this, list] {
+        m_session.removeFromNewList(list->selectedRows());
+        list->clearSelection();
+    });
+    connect(list, &NewListView::moveToEdgeRequested, this, [this, list](NewListModel::Edge edge) {
+        list->selectRows(m_session.moveToEdge(list->selectedRows(), edge));
     });
 }
 
@@ -144,6 +201,14 @@ void Form1::updateControls()
 {
     const PlaylistSession &s = m_session;
     m_ui.createButton->setEnabled(s.canCreate());
+    m_ui.previousButton->setEnabled(s.canCreateFromPrevious());
+    m_ui.newList->setRemovalEnabled(s.canRemoveFromNewList());
+    const SourceFilter &filter = s.filter();
+    if (m_ui.filterEdit->text() != filter.text())
+        m_ui.filterEdit->setText(filter.text()); // a new playlist is looked through anew
+    m_ui.groupChooser->setCurrentIndex(GroupListModel::rowOfGroup(filter.group()));
+    m_ui.shownCount->setVisible(filter.isActive());
+    m_ui.shownCount->setText(QStringLiteral("показано %1").arg(m_session.sourceList().rowCount()));
     m_ui.saveButton->setEnabled(s.canSave());
     m_ui.upButton->setEnabled(s.canMove());
     m_ui.downButton->setEnabled(s.canMove());
@@ -164,10 +229,23 @@ void Form1::loadFromDialog()
     m_ui.background->setFocus();
     if (!m_session.prepareLoad())
         return;
-    std::optional<QString> chosen = m_chooseFile(this, OutputFolder::dialogFolder(m_session.programFolder()));
+    std::optional<QString> chosen = m_chooseFile(this, playlistDialog::load(OutputFolder::dialogFolder(m_session.programFolder())));
     if (!chosen || chosen->isEmpty() || chosen->size() > playlistDialog::maxPathLength)
         return;
     m_session.load(*chosen);
+}
+
+void Form1::createFromPrevious()
+{
+    m_ui.background->setFocus();
+    if (!m_session.canCreateFromPrevious())
+        return;
+    // Saves go to the folder the dialog starts in.
+    const QString folder = OutputFolder::dialogFolder(m_session.programFolder());
+    std::optional<QString> chosen = m_chooseFile(this, playlistDialog::previous(folder));
+    if (!chosen || chosen->isEmpty() || chosen->size() > playlistDialog::maxPathLength)
+        return;
+    m_session.createFromPrevious(*chosen);
 }
 
 void Form1::load(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form1Ui.h"
+#include "app/PlaylistDialog.h"
 #include "channels/NewListModel.h"
 
 #include <QMainWindow>
@@ -23,8 +24,8 @@ public:
     explicit Form1(PlaylistSession &session, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // Answers the open-file question: the chosen path, or nothing.
-    using FileChooser = std::function<std::optional<QString>(QWidget *parent, const QString &folder)>;
+    // Answers an open-file question: the chosen path, or nothing.
+    using FileChooser = std::function<std::optional<QString>(QWidget *parent, const playlistDialog::Request &request)>;
     // Tests answer the dialog without showing it.
     void setFileChooserForTesting(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
@@ -38,6 +39,8 @@ protected:
 private:
     void bindLists();
     void bindCommands();
+    void bindFinding();
+    void bindNewListEditing();
     void bindMoves();
     void bindCounters();
     void connectLinks();
@@ -45,6 +48,11 @@ private:
     void updateControls();
 
     void loadFromDialog();
+    void createFromPrevious();
+    // The filter's text and group as the controls show them.
+    void filterChanged();
+    // A tick set by hand; with Shift, every shown channel from the last one.
+    void ticked(int row, bool ticked, bool withShift);
     void moveSelected(NewListModel::Direction direction);
     void showAbout();
     void showFix();
@@ -52,6 +60,7 @@ private:
     PlaylistSession &m_session;
     Form1Ui m_ui;
     FileChooser m_chooseFile;
+    int m_lastTickedChannel = -1;
     QPointer<Form2> m_about;
     QPointer<Form3> m_fix;
 };

@@ -2,11 +2,13 @@
 
 class ChannelListView;
 class QCheckBox;
+class QComboBox;
 class CountLabel;
 class NewListView;
 class QAction;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMainWindow;
 class QPushButton;
 class QRadioButton;
@@ -26,6 +28,7 @@ struct Form1Ui
     QPushButton *saveButton;     // Command2
     QPushButton *upButton;       // Command4
     QPushButton *downButton;     // Command5
+    QPushButton *previousButton; // Command6
     QRadioButton *ansiOption;    // Option1
     QRadioButton *utf8Option;    // Option2
     QRadioButton *m3u8Option;    // Option3
@@ -33,6 +36,9 @@ struct Form1Ui
     QCheckBox *selectAllBox;     // Check1
     CountLabel *channelCount;    // Label2
     CountLabel *newCount;        // Label4
+    QLineEdit *filterEdit;       // Text1
+    QComboBox *groupChooser;     // Combo1
+    QLabel *shownCount;          // Label12
     QLabel *busyLabel;           // Label6
     ChannelListView *sourceList; // List1
     NewListView *newList;        // List2
@@ -54,6 +60,7 @@ struct Form1Ui
 
 private:
     void createControls(QWidget *client);
+    void createFinding();
     void createSaveFormat();
     void createTimers(QMainWindow *window);
     void createMenu(QMainWindow *window);

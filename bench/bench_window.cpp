@@ -120,7 +120,7 @@ public:
         , m_window(m_session)
     {
         infoMessage::setHookForTesting([this](QWidget *, const QString &text) { m_messages << text; });
-        m_window.setFileChooserForTesting([this](QWidget *, const QString &) -> std::optional<QString> {
+        m_window.setFileChooserForTesting([this](QWidget *, const playlistDialog::Request &) -> std::optional<QString> {
             m_clock.start(); // the dialog has just been accepted
             return m_playlist;
         });

@@ -309,4 +309,34 @@ Result<> readChannels(QIODevice &normalisedCopy, InputMode mode, Progress &progr
     return {};
 }
 
+Result<> readEntryAttribute(QIODevice &normalisedCopy, InputMode mode, QByteArrayView key, Progress &progress,
+                            const std::function<void(QByteArrayView value)> &onEntry, qsizetype longLine)
+{
+    LineReader reader(normalisedCopy, LineReader::defaultBlockSize, longLine);
+    QByteArrayView line;
+    QByteArray longStart;
+    const auto valueIn = [&](QByteArrayView entry) {
+        onEntry(channelEntry::attributeValue(entry, key).value_or(QByteArrayView()));
+    };
+    while (reader.next(line)) {
+        if (reader.inPieces()) {
+            channelEntry::TagFinder entryTag(channelEntry::entryTag);
+            longStart.truncate(0);
+            forEachLongLinePart(reader, line, mode, [&](QByteArrayView part) {
+                entryTag.feed(part);
+                keepStart(longStart, part);
+            });
+            if (entryTag.found())
+                valueIn(trimSpaces(QByteArrayView(longStart)));
+        } else if (const QByteArrayView read = trimSpaces(reader.readPart(line, mode)); channelEntry::isEntry(read)) {
+            valueIn(read);
+        }
+        if (!progress.next())
+            return Stopped{};
+    }
+    if (reader.failed())
+        return FileFailure::of(Action::Read, normalisedCopy);
+    return {};
+}
+
 } // namespace passes

@@ -50,4 +50,11 @@ void forEachLongLinePart(LineReader &reader, QByteArrayView first, InputMode mod
 Result<> readChannels(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const ChannelSink &onChannel,
                       qsizetype longLine = LineReader::defaultLongLine);
 
+// The value of an attribute (channelEntry::attributeValue) of every channel
+// entry of a normalised copy, in file order, empty where an entry has none.
+// A line too long to be held is looked at by its start.
+Result<> readEntryAttribute(QIODevice &normalisedCopy, InputMode mode, QByteArrayView key, Progress &progress,
+                            const std::function<void(QByteArrayView value)> &onEntry,
+                            qsizetype longLine = LineReader::defaultLongLine);
+
 } // namespace passes

@@ -126,4 +126,13 @@ Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, c
     return passes::readChannels(**normalised, mode, progress, onChannel);
 }
 
+Result<> listTvgIds(WorkingFiles &files, InputMode mode, Progress &progress,
+                    const std::function<void(QByteArrayView id)> &onEntry)
+{
+    auto normalised = files.open(Kind::Normalised);
+    if (!normalised)
+        return normalised.failure();
+    return passes::readEntryAttribute(**normalised, mode, "tvg-id", progress, onEntry);
+}
+
 } // namespace intake

@@ -38,4 +38,9 @@ Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMod
 // Select-all: the channels of the normalised copy.
 Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::ChannelSink &onChannel);
 
+// The tvg-id of every channel of the normalised copy, in file order, empty
+// where an entry has none.
+Result<> listTvgIds(WorkingFiles &files, InputMode mode, Progress &progress,
+                    const std::function<void(QByteArrayView id)> &onEntry);
+
 } // namespace intake

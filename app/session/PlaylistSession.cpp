@@ -6,9 +6,11 @@
 #include "base/Progress.h"
 #include "channels/ChannelWalk.h"
 #include "channels/GroupNumbering.h"
+#include "channels/PreviousChoice.h"
 #include "encoding/Text.h"
 #include "fix/FixScript.h"
 #include "intake/PlaylistIntake.h"
+#include "intake/PreviousPlaylist.h"
 #include "writer/PlaylistSave.h"
 
 #include <QScopeGuard>
@@ -212,6 +214,48 @@ void PlaylistSession::createNewList()
         [this](const Result<> &result) {
             reach(Stage::NewListBuilt);
             return result ? QString() : textOf(result.failure());
+        });
+}
+
+void PlaylistSession::createFromPrevious(const QString &path)
+{
+    if (isBusy() || !canCreateFromPrevious())
+        return;
+    auto choice = std::make_shared<PreviousChoice>();
+    run(Operation::FromPrevious,
+        [&files = m_files, mode = m_inputMode, names = m_sourceList.names(), path, choice](Progress &progress) -> Result<> {
+            Result<PreviousPlaylist> previous = readPreviousPlaylist(path, progress);
+            if (!previous)
+                return previous;
+            NameList ids(mode);
+            if (Result<> listed = intake::listTvgIds(files, mode, progress, [&](QByteArrayView id) { ids.append(id); });
+                !listed)
+                return listed;
+            if (ids.count() != names.count())
+                return FileFailure{FileFailure::Action::Read, files.path(Kind::Normalised),
+                                   QStringLiteral("Рабочий файл не совпадает со списком каналов.")};
+            Result<PreviousChoice> chosen = choosePrevious(*previous, names, ids, progress);
+            if (chosen)
+                *choice = std::move(*chosen);
+            return chosen;
+        },
+        {},
+        [this, choice](const Result<> &result) {
+            if (!result)
+                return textOf(result.failure());
+            // As if "Создать" had been pressed with exactly these ticked and
+            // the list then put in this order.
+            std::vector<char> ticks(size_t(m_sourceList.count()), 0);
+            for (const qint32 channel : choice->channels)
+                ticks[size_t(channel)] = 1;
+            m_sourceList.setTicks(std::move(ticks));
+            m_selectAllTicked = false;
+            m_allTicked = false;
+            m_newList.set(m_sourceList.names(), std::move(choice->channels));
+            showNewCount(m_newList.count());
+            reach(Stage::NewListBuilt);
+            return messages::foundInPrevious(choice->previousCount - choice->notFoundCount, choice->previousCount,
+                                             choice->notFound, choice->notFoundCount);
         });
 }
 

@@ -36,6 +36,7 @@ public:
         SwitchEncoding,
         SelectAll,
         Create,
+        FromPrevious,
         Save,
     };
 
@@ -80,6 +81,12 @@ public:
     void selectAll();
     void setSaveFormat(SaveFormat::Option option);
     void createNewList();
+    // "Как в прошлый раз": the channels of a playlist saved before are found
+    // among the loaded ones; exactly those are ticked and make the new list,
+    // in the previous playlist's order, and the user is told what was not
+    // found. A previous playlist that cannot be read changes nothing.
+    [[nodiscard]] bool canCreateFromPrevious() const { return canCreate(); }
+    void createFromPrevious(const QString &path);
     // Moves of the new list's items; allowed while an operation runs.
     int moveChannel(int row, NewListModel::Direction direction);
     void dropChannel(int from, int to);

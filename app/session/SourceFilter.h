@@ -29,6 +29,8 @@ public:
     [[nodiscard]] bool isActive() const { return !ChannelQuery::parse(m_text, m_group).isEmpty(); }
 
     void set(const QString &text, qint32 group);
+    // A search runs; its result is not shown yet.
+    [[nodiscard]] bool isSearching() const { return m_task.isRunning(); }
 
     // The list is about to be filled anew: a running search ends, the folded
     // names go, and the group is chosen anew from the groups that come; until

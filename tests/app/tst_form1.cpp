@@ -39,11 +39,15 @@ const Control controlTable[] = {
     {"Label8", "QLabel", "Picture1", QStringLiteral("UTF-8 (Win 65001)")},
     {"Label1", "QLabel", "Picture1", QStringLiteral("Каналов:")},
     {"Label2", "QLabel", "Picture1", QStringLiteral("0")},
+    {"Label12", "QLabel", "Picture1", QStringLiteral("показано 0")},
     {"Command3", "QPushButton", "Picture1", QStringLiteral("Создать")},
+    {"Command6", "QPushButton", "Picture1", QStringLiteral("Как в прошлый раз")},
     {"Label3", "QLabel", "Picture1", QStringLiteral("Выбрано:")},
     {"Label4", "QLabel", "Picture1", QStringLiteral("0")},
     {"Check1", "QCheckBox", "Picture1", {}},
     {"Label5", "QLabel", "Picture1", QStringLiteral("Выбрать все")},
+    {"Text1", "QLineEdit", "Picture1", {}},
+    {"Combo1", "QComboBox", "Picture1", {}},
     {"List1", "ChannelListView", "Picture1", {}},
     {"List2", "NewListView", "Picture1", {}},
     {"Image2", "QLabel", "Picture1", {}},
@@ -61,8 +65,8 @@ const Control controlTable[] = {
 
 // The controls whose states follow the session (see tst_form1bindings); all
 // others are always enabled and shown.
-const QStringList stateControls{"Command1", "Command2", "Command3", "Command4", "Command5", "Check1",
-                                "Option1",  "Option2",  "Option3",  "Option4",  "Label6"};
+const QStringList stateControls{"Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "Check1",
+                                "Option1",  "Option2",  "Option3",  "Option4",  "Label6",   "Label12"};
 
 const QByteArray playlist = "#EXTM3U\n#EXTINF:-1,Первый\nhttp://a/1\n#EXTINF:-1,Второй\nhttp://a/2\n";
 
@@ -237,8 +241,8 @@ void TestForm1::menu()
 void TestForm1::tabOrder()
 {
     WindowDriver driver;
-    const QStringList expected{"Command1", "List1",   "Command2", "Command3", "List2",   "Command4",
-                               "Command5", "Check1",  "Option1",  "Option2",  "Option3", "Option4"};
+    const QStringList expected{"Command1", "Text1",   "Combo1",  "List1",   "Command2", "Command3", "Command6", "List2",
+                               "Command4", "Command5", "Check1", "Option1", "Option2",  "Option3",  "Option4"};
     QStringList chain;
     QWidget *w = driver.control(qPrintable(expected.first()));
     do {
@@ -259,8 +263,9 @@ void TestForm1::window()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.objectName(), QStringLiteral("Form1"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Создание своего плейлиста Kelvaro"));
-    QCOMPARE(w.centralWidget()->size(), QSize(723, 369));
-    QCOMPARE(w.size(), QSize(723, 369 + w.menuBar()->height()));
+    // The design's window, grown by the filter's strip and a row of buttons.
+    QCOMPARE(w.centralWidget()->size(), QSize(723, 438));
+    QCOMPARE(w.size(), QSize(723, 438 + w.menuBar()->height()));
     QCOMPARE(w.minimumSize(), w.size());
     QCOMPARE(w.maximumSize(), w.size());
     QVERIFY(!w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));

@@ -38,7 +38,7 @@ void take(WindowDriver &driver, const QString &step)
         driver.load(driver.writeFile(QStringLiteral("a.m3u8"), threeChannels));
     else if (step == u"start-load") {
         const QString path = driver.writeFile(QStringLiteral("a.m3u"), threeChannels);
-        driver.window().setFileChooserForTesting([path](QWidget *, const QString &) { return std::optional(path); });
+        driver.window().setFileChooserForTesting([path](QWidget *, const playlistDialog::Request &) { return std::optional(path); });
         driver.button("Command1")->click();
     }
     else if (step == u"load-missing")
@@ -238,7 +238,7 @@ void TestForm1Bindings::dialogSettings()
 {
     QWidget parent;
     const QString folder = QDir::tempPath();
-    std::unique_ptr<QFileDialog> dialog(playlistDialog::create(&parent, folder));
+    std::unique_ptr<QFileDialog> dialog(playlistDialog::create(&parent, playlistDialog::load(folder)));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Открыть плейлист"));
     QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
@@ -260,8 +260,8 @@ void TestForm1Bindings::dialogStartsInTheProgramFolder()
     WindowDriver driver;
     QStringList asked;
     QWidget *askedParent = nullptr;
-    driver.window().setFileChooserForTesting([&](QWidget *parent, const QString &folder) -> std::optional<QString> {
-        asked << folder;
+    driver.window().setFileChooserForTesting([&](QWidget *parent, const playlistDialog::Request &request) -> std::optional<QString> {
+        asked << request.folder;
         askedParent = parent;
         return std::nullopt;
     });

@@ -79,7 +79,7 @@ void TestOperations::guardedControlsIgnoreInputWhileBusy()
         session.sourceList().setTicked(row, true);
     driver.click("Command3"); // every guarded control is enabled now
     int dialogs = 0;
-    driver.window().setFileChooserForTesting([&](QWidget *, const QString &) -> std::optional<QString> {
+    driver.window().setFileChooserForTesting([&](QWidget *, const playlistDialog::Request &) -> std::optional<QString> {
         ++dialogs;
         return std::nullopt;
     });
@@ -139,7 +139,7 @@ void TestOperations::closingDuringALoad()
     driver.window().show();
     const QString folder = workingFolder(driver);
     const QString path = driver.writeFile(QStringLiteral("big.m3u"), bigPlaylist());
-    driver.window().setFileChooserForTesting([path](QWidget *, const QString &) { return std::optional(path); });
+    driver.window().setFileChooserForTesting([path](QWidget *, const playlistDialog::Request &) { return std::optional(path); });
     session.setProgressIntervalForTesting(0);
     bool closed = false;
     connect(&session, &PlaylistSession::channelCountChanged, &driver.window(), [&] {

@@ -62,7 +62,7 @@ void TestQtTranslation::qtTexts()
     });
     QCOMPARE(translator != nullptr, loaded);
 
-    const std::unique_ptr<QFileDialog> dialog(playlistDialog::create(nullptr, QDir::tempPath()));
+    const std::unique_ptr<QFileDialog> dialog(playlistDialog::create(nullptr, playlistDialog::load(QDir::tempPath())));
     const auto buttons = dialog->findChild<QDialogButtonBox *>();
     QVERIFY(buttons);
     QVERIFY(buttons->button(QDialogButtonBox::Open) && buttons->button(QDialogButtonBox::Cancel));

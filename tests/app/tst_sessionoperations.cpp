@@ -2,6 +2,8 @@
 #include "common/SessionDriver.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -39,6 +41,8 @@ void prepare(SessionDriver &d, Operation operation)
         tickAll(d);
     if (operation == Operation::Save)
         d.create();
+    if (operation == Operation::FromPrevious)
+        d.writeFile(QStringLiteral("previous.m3u"), bigPlaylist());
 }
 
 void start(SessionDriver &d, Operation operation)
@@ -61,6 +65,9 @@ void start(SessionDriver &d, Operation operation)
         break;
     case Operation::Save:
         s.save();
+        break;
+    case Operation::FromPrevious:
+        s.createFromPrevious(QDir(d.programFolder()).filePath(QStringLiteral("previous.m3u")));
         break;
     case Operation::None:
         break;
@@ -118,6 +125,7 @@ void TestSessionOperations::shutDownStopsPartWay_data()
     QTest::addRow("switch-encoding") << Operation::SwitchEncoding;
     QTest::addRow("select-all") << Operation::SelectAll;
     QTest::addRow("create") << Operation::Create;
+    QTest::addRow("from-previous") << Operation::FromPrevious;
     QTest::addRow("save") << Operation::Save;
 }
 
@@ -135,7 +143,8 @@ void TestSessionOperations::shutDownStopsPartWay()
     s.setProgressIntervalForTesting(0);
 
     // A load, a switch, select-all and "Создать" show their progress; the
-    // save shows none and is shut down right after it began.
+    // save and the matching of a previous playlist show none and are shut
+    // down right after they began.
     bool stopped = false;
     const auto shutDownWhileBusy = [&] {
         if (!stopped && s.isBusy()) {
@@ -150,7 +159,7 @@ void TestSessionOperations::shutDownStopsPartWay()
     connect(&s, &PlaylistSession::newCountChanged, this, shutDownWhileBusy);
     start(d, operation);
     QVERIFY(s.isBusy());
-    if (operation == Operation::Save)
+    if (operation == Operation::Save || operation == Operation::FromPrevious)
         shutDownWhileBusy();
     QTRY_VERIFY(stopped);
 
@@ -165,10 +174,14 @@ void TestSessionOperations::shutDownStopsPartWay()
         QVERIFY(s.sourceList().count() < channels);
     if (operation == Operation::Create)
         QVERIFY(s.newList().count() < channels);
+    if (operation == Operation::FromPrevious) {
+        QVERIFY(s.newList().count() == 0);
+        QVERIFY(std::none_of(s.sourceList().ticks().begin(), s.sourceList().ticks().end(), [](char t) { return t; }));
+    }
     // A stopped save leaves no temporary file; the previous output stays or,
     // had the save already ended, became the backup.
     for (const QString &file : QDir(d.programFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        QVERIFY2(QStringList({"list.m3u", "Kelvaro.m3u", "Playlist_OLD.m3u"}).contains(file), qPrintable(file));
+        QVERIFY2(QStringList({"list.m3u", "previous.m3u", "Kelvaro.m3u", "Playlist_OLD.m3u"}).contains(file), qPrintable(file));
 }
 
 void TestSessionOperations::countsMoveWhileRunning_data()

@@ -2,6 +2,8 @@
 
 #include "common/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -36,6 +38,29 @@ void waitForEnd(PlaylistSession &session)
     QSignalSpy ended(&session, &PlaylistSession::finished);
     if (!ended.wait(60000))
         qFatal("the session's operation did not end");
+}
+
+void waitForFilter(PlaylistSession &session)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (session.filter().isSearching()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (waited.elapsed() > 60000)
+            qFatal("the filter's search did not end");
+    }
+}
+
+void SessionDriver::setFilter(const QString &text, qint32 group)
+{
+    m_session.setFilter(text, group);
+    waitForFilter(m_session);
+}
+
+void SessionDriver::createFromPrevious(const QString &path)
+{
+    m_session.createFromPrevious(path);
+    waitForEnd();
 }
 
 void SessionDriver::load(const QString &path)

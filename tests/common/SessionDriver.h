@@ -11,6 +11,8 @@
 
 // Returns when the session's running operation, if any, has ended.
 void waitForEnd(PlaylistSession &session);
+// Returns when the filter's search, if one runs, has been answered.
+void waitForFilter(PlaylistSession &session);
 
 // The texts a list model shows, in order.
 template<class Model>
@@ -48,6 +50,9 @@ public:
     void tick(std::initializer_list<int> rows);
     void create();
     void save();
+    // Returns when the list shows what the filter asks for.
+    void setFilter(const QString &text, qint32 group = ChannelQuery::everyGroup);
+    void createFromPrevious(const QString &path);
 
     [[nodiscard]] QStringList sourceItems() { return textsOf(m_session.sourceList()); }
     [[nodiscard]] QStringList newItems() { return textsOf(m_session.newList()); }
@@ -55,7 +60,12 @@ public:
     [[nodiscard]] QStringList takeMessages();
 
 private:
-    void waitForEnd() { ::waitForEnd(m_session); }
+    // The operation, and the search of the filter it applies again.
+    void waitForEnd()
+    {
+        ::waitForEnd(m_session);
+        waitForFilter(m_session);
+    }
 
     QTemporaryDir m_programFolder;
     QTemporaryDir m_tempFolder;

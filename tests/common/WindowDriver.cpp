@@ -14,7 +14,8 @@ WindowDriver::WindowDriver()
     , m_window(m_session)
 {
     infoMessage::setHookForTesting([this](QWidget *, const QString &text) { m_messages << text; });
-    m_window.setFileChooserForTesting([this](QWidget *, const QString &) -> std::optional<QString> {
+    m_window.setFileChooserForTesting([this](QWidget *, const playlistDialog::Request &request) -> std::optional<QString> {
+        m_lastRequest = request;
         if (m_nextAnswer.isEmpty())
             return std::nullopt;
         return m_nextAnswer;
@@ -35,6 +36,12 @@ void WindowDriver::load(const QString &path)
 {
     m_nextAnswer = path;
     click("Command1");
+}
+
+void WindowDriver::createFromPrevious(const QString &path)
+{
+    m_nextAnswer = path;
+    click("Command6");
 }
 
 void WindowDriver::click(const char *name)

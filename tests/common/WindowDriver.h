@@ -34,9 +34,18 @@ public:
     // Clicks "Загрузить" and answers the dialog with path (or cancels for an
     // empty path); returns when the load has ended.
     void load(const QString &path);
+    // Clicks "Как в прошлый раз" and answers its dialog with path (or
+    // cancels for an empty path); returns when the matching has ended.
+    void createFromPrevious(const QString &path);
+    // What the last open-file dialog asked.
+    [[nodiscard]] const playlistDialog::Request &lastRequest() const { return m_lastRequest; }
     // Clicks and returns when what the click started has ended.
     void click(const char *name);
-    void waitForEnd() { ::waitForEnd(m_session); }
+    void waitForEnd()
+    {
+        ::waitForEnd(m_session);
+        waitForFilter(m_session);
+    }
 
     template<class T = QWidget>
     [[nodiscard]] T *control(const char *name) const;
@@ -57,6 +66,7 @@ private:
     Form1 m_window;
     QStringList m_messages;
     QString m_nextAnswer;
+    playlistDialog::Request m_lastRequest;
 };
 
 template<class T>
