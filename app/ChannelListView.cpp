@@ -26,12 +26,17 @@ QModelIndex ChannelListView::rowIndex(int row) const
 // Measured once on the first row, as every row is alike.
 int ChannelListView::rowHeight() const
 {
-    if (m_rowHeight == 0 && rowCount() > 0) {
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        m_rowHeight = itemDelegateForIndex(rowIndex(0))->sizeHint(option, rowIndex(0)).height();
-    }
-    return std::max(m_rowHeight, std::max(fontMetrics().height(), 1));
+    // Kept once measured: it is asked for every row a change touches, and
+    // font metrics cost a lock each time.
+    if (m_rowHeight > 0)
+        return m_rowHeight;
+    const int least = std::max(fontMetrics().height(), 1);
+    if (rowCount() == 0)
+        return least;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    m_rowHeight = std::max(itemDelegateForIndex(rowIndex(0))->sizeHint(option, rowIndex(0)).height(), least);
+    return m_rowHeight;
 }
 
 int ChannelListView::topRow() const

@@ -2,7 +2,7 @@
 // through the real controls, with the session working behind the window.
 //
 //   bench_window [--data DIR] [--sizes 10000,100000,1000000] [--runs N] [--ansi] [--suffix S]
-//                [--ops load,switch,...]
+//                [--groups] [--ops load,switch,...]
 //
 // For each size it runs, in a process of its own, every operation on
 // DIR/bench-<size><S>.m3u (made by the shared generator when missing; S is
@@ -17,20 +17,35 @@
 // selectall, create (every channel ticked), save (every channel in the new
 // list, a previous output there), scroll (List1 moved a page, repainted),
 // tick (a click on a tick box of List1, repainted), hold (a held
-// "Канал вниз": one step and the repaint a timer tick gets).
+// "Канал вниз": one step and the repaint a timer tick gets), filter («первый»
+// typed into Text1 a letter at a time, each until List1 shows what it
+// finds; the gap is the longest while the word is typed at once), group (a
+// group chosen in Combo1 until List1 shows it), selectshown (select-all on
+// the 10 000 channels of a group), previous (from the answer to the dialog
+// of «Как в прошлый раз» to the filled new list, the previous playlist being
+// every tenth channel of a million, or 150 of a smaller list).
+//
+// --groups loads bench-<size>-groups.m3u instead, made here from the plain
+// list with a group-title on every entry (100 groups, in turn), which group
+// and selectshown need. For filter, group, selectshown and previous the
+// memory figure is what the operation adds to the loaded state (peak less
+// the resident size before it).
 
 #include "app/Form1.h"
 #include "app/InfoMessage.h"
 #include "app/session/FreedMemory.h"
 #include "app/session/PlaylistSession.h"
 #include "app/NewListView.h"
+#include "channels/ChannelFilter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -40,6 +55,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -48,15 +64,20 @@ namespace {
 constexpr int stepsPerHoldRun = 200;
 constexpr int eventsPerRun = 100;
 
-qint64 peakKiB()
+qint64 statusKiB(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').first().toLongLong();
     return -1;
+}
+
+qint64 peakKiB()
+{
+    return statusKiB("VmHWM:");
 }
 
 void resetPeak()
@@ -120,9 +141,9 @@ public:
         , m_window(m_session)
     {
         infoMessage::setHookForTesting([this](QWidget *, const QString &text) { m_messages << text; });
-        m_window.setFileChooserForTesting([this](QWidget *, const playlistDialog::Request &) -> std::optional<QString> {
+        m_window.setFileChooserForTesting([this](QWidget *, const playlistDialog::Request &request) -> std::optional<QString> {
             m_clock.start(); // the dialog has just been accepted
-            return m_playlist;
+            return request.title == QStringLiteral("Прежний плейлист") ? m_answer : m_playlist;
         });
         m_window.show();
         if (ansi)
@@ -130,7 +151,9 @@ public:
     }
 
     // Runs one operation `runs` times; `prepare` runs before the clock starts.
-    Figures measure(int runs, const std::function<void()> &prepare, const std::function<void()> &run)
+    // added: the memory figure is what the run adds to the resident size.
+    Figures measure(int runs, const std::function<void()> &prepare, const std::function<void()> &run,
+                    bool added = false)
     {
         QList<double> times;
         Figures f;
@@ -139,12 +162,13 @@ public:
                 prepare();
             QCoreApplication::processEvents();
             resetPeak();
+            const qint64 before = added ? statusKiB("VmRSS:") : 0;
             m_gaps.start();
             m_clock.start();
             run();
             times << m_clock.nsecsElapsed() / 1e6;
             f.longestGapMs = std::max(f.longestGapMs, m_gaps.stop());
-            f.peakMiB = std::max(f.peakMiB, peakKiB() / 1024.0);
+            f.peakMiB = std::max(f.peakMiB, (peakKiB() - before) / 1024.0);
         }
         f.medianMs = median(times);
         return f;
@@ -181,6 +205,23 @@ public:
             figures["tick"] = measureEvents(runs, [this](int i) { tick(i); });
         if (wanted.contains(QLatin1String("hold")))
             figures["hold"] = measureHold(runs);
+        if (wanted.contains(QLatin1String("filter")))
+            figures["filter"] = measureTyping(runs);
+        if (wanted.contains(QLatin1String("group")))
+            figures["group"] = measure(runs, [this] { chooseGroup(0); }, [this] { chooseGroup(1 + m_groupRound++ % 100); },
+                                       true);
+        if (wanted.contains(QLatin1String("selectshown")))
+            figures["selectshown"] = measure(runs, [this] { chooseGroup(1 + m_groupRound++ % 100); }, [this] {
+                QTest::mouseClick(control<QWidget>("Check1"), Qt::LeftButton);
+                waitForEnd();
+            }, true);
+        if (wanted.contains(QLatin1String("previous"))) {
+            chooseGroup(0);
+            const QString previous = writePrevious();
+            figures["previous"] = measure(runs, [this, previous] { m_answer = previous; }, [this] {
+                clickAndWait("Command6");
+            }, true);
+        }
         return figures;
     }
 
@@ -247,6 +288,93 @@ private:
         list->viewport()->repaint();
     }
 
+    void waitForFilter()
+    {
+        while (m_session.filter().isSearching())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+
+    void type(const QString &letters)
+    {
+        auto edit = control<QWidget>("Text1");
+        for (const QChar c : letters)
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), {});
+    }
+
+    void clearFilter()
+    {
+        control<QLineEdit>("Text1")->clear();
+        m_session.setFilter(QString(), ChannelQuery::everyGroup);
+        waitForFilter();
+    }
+
+    // Each letter until the list shows what it finds; then the word typed
+    // at once, for the longest gap while one types fast.
+    Figures measureTyping(int runs)
+    {
+        const QString word = QStringLiteral("первый");
+        QList<double> perKey;
+        Figures f;
+        for (int i = 0; i < runs; ++i) {
+            clearFilter();
+            QCoreApplication::processEvents();
+            resetPeak();
+            const qint64 before = statusKiB("VmRSS:");
+            for (const QChar c : word) {
+                m_clock.start();
+                type(QString(c));
+                waitForFilter();
+                perKey << m_clock.nsecsElapsed() / 1e6;
+            }
+            f.peakMiB = std::max(f.peakMiB, (peakKiB() - before) / 1024.0);
+            clearFilter();
+            m_gaps.start();
+            type(word);
+            waitForFilter();
+            f.longestGapMs = std::max(f.longestGapMs, m_gaps.stop());
+        }
+        f.medianMs = median(perKey);
+        std::fprintf(stderr, "filter: «%s» shows %d channels\n", qPrintable(word), m_session.sourceList().rowCount());
+        clearFilter();
+        return f;
+    }
+
+    void chooseGroup(int row)
+    {
+        auto chooser = control<QComboBox>("Combo1");
+        chooser->setCurrentIndex(row);
+        Q_EMIT chooser->activated(row);
+        waitForFilter();
+    }
+
+    // Every tenth channel of the list as a playlist saved before (150 of a
+    // list smaller than a million).
+    QString writePrevious()
+    {
+        QFile in(m_playlist);
+        if (!in.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(m_playlist));
+        const QByteArrayList lines = in.readAll().split('\n');
+        const int every = channels() >= 1000000 ? 10 : std::max(1, channels() / 150);
+        QByteArray out = "#EXTM3U\n";
+        int entry = 0;
+        int taken = 0;
+        for (qsizetype i = 0; i < lines.size() && (channels() >= 1000000 || taken < 150); ++i) {
+            if (!lines[i].contains("EXTINF"))
+                continue;
+            if (entry++ % every == 0 && i + 1 < lines.size()) {
+                out += lines[i] + '\n' + lines[i + 1] + '\n';
+                ++taken;
+            }
+        }
+        const QString path = m_programFolder.filePath(QStringLiteral("previous.m3u"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size())
+            qFatal("cannot write %s", qPrintable(path));
+        std::fprintf(stderr, "previous: %d channels\n", taken);
+        return path;
+    }
+
     Figures measureHold(int runs)
     {
         auto list = control<NewListView>("List2");
@@ -267,6 +395,8 @@ private:
     }
 
     QString m_playlist;
+    QString m_answer; // to the dialog of «Как в прошлый раз»
+    int m_groupRound = 0;
     QTemporaryDir m_programFolder;
     QTemporaryDir m_tempFolder;
     PlaylistSession m_session;
@@ -276,7 +406,8 @@ private:
     QStringList m_messages;
 };
 
-const QStringList operations = {"load", "switch", "selectall", "create", "save", "scroll", "tick", "hold"};
+const QStringList operations = {"load", "switch", "selectall", "create", "save", "scroll", "tick", "hold",
+                                "filter", "group", "selectshown", "previous"};
 
 // One size, in this process: one line per operation, parsed by the parent.
 int runSize(const QString &playlist, bool ansi, int runs, const QStringList &wanted)
@@ -290,7 +421,7 @@ int runSize(const QString &playlist, bool ansi, int runs, const QStringList &wan
     std::printf("channels %d\n", bench.channels());
     for (const QString &m : bench.messages())
         if (!m.startsWith(QStringLiteral("Плейлист создан")))
-            std::fprintf(stderr, "message: %s\n", qPrintable(m));
+            std::fprintf(stderr, "message: %s\n", qPrintable(m.left(200)));
     return 0;
 }
 
@@ -303,6 +434,26 @@ QString ensurePlaylist(const QString &folder, int size, const QString &suffix)
                                           QString::number(size)});
         if (rc != 0 || !QFileInfo::exists(path))
             qFatal("cannot make %s", qPrintable(path));
+    }
+    return path;
+}
+
+// The plain list with group-title="Группа <k>" on every entry, k going
+// round 100 groups.
+QString ensureGroupedPlaylist(const QString &plain)
+{
+    const QString path = QString(plain).replace(QStringLiteral(".m3u"), QStringLiteral("-groups.m3u"));
+    if (QFileInfo::exists(path))
+        return path;
+    QFile in(plain);
+    QFile out(path);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        qFatal("cannot make %s", qPrintable(path));
+    int entry = 0;
+    for (QByteArray line : in.readAll().split('\n')) {
+        if (line.startsWith("#EXTINF:-1"))
+            line.insert(10, " group-title=\"Группа " + QByteArray::number(entry++ % 100) + '"');
+        out.write(line + '\n');
     }
     return path;
 }
@@ -350,7 +501,7 @@ int main(int argc, char *argv[])
     QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::printf("usage: bench_window [--data DIR] [--sizes 10000,100000,1000000] [--runs N] [--ansi] [--suffix S]\n"
-                    "                    [--ops %s]\n",
+                    "                    [--groups] [--ops %s]\n",
                     qPrintable(operations.join(u',')));
         return 0;
     }
@@ -373,7 +524,9 @@ int main(int argc, char *argv[])
 
     std::map<int, std::map<QString, Figures>> all;
     for (int size : sizes) {
-        const QString playlist = ensurePlaylist(data, size, suffix);
+        QString playlist = ensurePlaylist(data, size, suffix);
+        if (args.contains(QStringLiteral("--groups")))
+            playlist = ensureGroupedPlaylist(playlist);
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList childArgs{QStringLiteral("--one"), playlist, QStringLiteral("--runs"), QString::number(runs),

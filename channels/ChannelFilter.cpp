@@ -92,44 +92,69 @@ bool ChannelQuery::narrows(const ChannelQuery &wider) const
     });
 }
 
-Result<std::vector<qint32>> filterChannels(const FilterIndex &index, const std::vector<qint32> &groupOf,
+namespace {
+
+// Looks at the progress every so many channels: a look costs more than a
+// channel.
+constexpr qsizetype channelsPerLook = 256;
+
+// A group alone (every group: all channels): its channels, by their numbers.
+Result<std::vector<qint32>> channelsOfGroup(const std::vector<qint32> &groupOf, qint32 group,
+                                            const std::vector<qint32> *within, Progress &progress)
+{
+    std::vector<qint32> shown;
+    const qsizetype count = within ? qsizetype(within->size()) : qsizetype(groupOf.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const qint32 channel = within ? (*within)[size_t(i)] : qint32(i);
+        if (group == ChannelQuery::everyGroup || groupOf[size_t(channel)] == group)
+            shown.push_back(channel);
+        if (i % channelsPerLook == 0 && !progress.next())
+            return Stopped{};
+    }
+    return shown;
+}
+
+} // namespace
+
+Result<std::vector<qint32>> filterChannels(const FilterIndex *index, const std::vector<qint32> &groupOf,
                                            const ChannelQuery &query, const std::vector<qint32> *within,
                                            Progress &progress)
 {
+    if (query.words.empty())
+        return channelsOfGroup(groupOf, query.group, within, progress);
+    Q_ASSERT(index);
     std::vector<WordSearch> searches;
     searches.reserve(query.words.size());
     for (const QByteArray &word : query.words)
         searches.emplace_back(word);
-    // The first word has been found already where `from` says.
+    // Every word but those before `from` stands in the name.
     const auto shows = [&](qsizetype channel, size_t from) {
         if (query.group != ChannelQuery::everyGroup && groupOf[size_t(channel)] != query.group)
             return false;
-        const QByteArrayView name = index.folded(channel);
+        const QByteArrayView name = index->folded(channel);
         return std::all_of(searches.begin() + qsizetype(from), searches.end(),
                            [&](const WordSearch &s) { return s.find(name, 0) >= 0; });
     };
 
     std::vector<qint32> shown;
-    if (within || searches.empty()) {
-        const qsizetype count = within ? qsizetype(within->size()) : index.count();
-        for (qsizetype i = 0; i < count; ++i) {
-            const qint32 channel = within ? (*within)[size_t(i)] : qint32(i);
-            if (shows(channel, 0))
-                shown.push_back(channel);
-            if (!progress.next())
+    if (within) {
+        for (size_t i = 0; i < within->size(); ++i) {
+            if (shows((*within)[i], 0))
+                shown.push_back((*within)[i]);
+            if (i % channelsPerLook == 0 && !progress.next())
                 return Stopped{};
         }
         return shown;
     }
     // One search of the whole buffer for the first word; each name it finds
     // is checked for the rest, and the search goes on after that name.
-    const QByteArrayView all = index.all();
+    const QByteArrayView all = index->all();
     qsizetype channel = 0;
     for (qsizetype at = 0; (at = searches.front().find(all, at)) >= 0;) {
-        channel = index.channelAt(at, channel);
+        channel = index->channelAt(at, channel);
         if (shows(channel, 1))
             shown.push_back(qint32(channel));
-        at = index.startOf(++channel);
+        at = index->startOf(++channel);
         if (!progress.next())
             return Stopped{};
     }

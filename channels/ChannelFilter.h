@@ -29,6 +29,7 @@ struct ChannelQuery
 
 // The channels the query shows, in file order: among `within` (sorted) when
 // it is given, else among all. groupOf: each channel's group, -1 for none.
-[[nodiscard]] Result<std::vector<qint32>> filterChannels(const FilterIndex &index, const std::vector<qint32> &groupOf,
+// The index may be null for a query without words.
+[[nodiscard]] Result<std::vector<qint32>> filterChannels(const FilterIndex *index, const std::vector<qint32> &groupOf,
                                                          const ChannelQuery &query, const std::vector<qint32> *within,
                                                          Progress &progress);

@@ -10,6 +10,12 @@ Result<FilterIndex> FilterIndex::build(const NameChunks &names, Progress &progre
 {
     FilterIndex index;
     index.m_starts.reserve(size_t(names.count()) + 1);
+    // Made to measure at once: grown by doubling, a million names would
+    // take twice their room for a moment.
+    qsizetype bytes = names.count();
+    for (qsizetype channel = 0; channel < names.count(); ++channel)
+        bytes += names.bytes(channel).size();
+    index.m_bytes.reserve(bytes);
     QByteArray utf8;
     for (qsizetype channel = 0; channel < names.count(); ++channel) {
         QByteArrayView name = names.bytes(channel);

@@ -81,10 +81,11 @@ void SourceFilter::apply()
     search->query = std::move(query);
     const bool started = m_task.start(
         [search, &task = m_task] {
-            // Asked often: a stop waits for the search to see it.
-            Progress progress([&task] { return !task.stopRequested(); }, 0);
+            // Asked every millisecond: a stop waits for the search to see it.
+            Progress progress([&task] { return !task.stopRequested(); }, 1);
             try {
-                if (!search->index) {
+                // A group alone needs no folded names.
+                if (!search->index && !search->query.words.empty()) {
                     Result<FilterIndex> built = FilterIndex::build(search->names, progress);
                     if (!built) {
                         search->found = Stopped{};
@@ -92,7 +93,7 @@ void SourceFilter::apply()
                     }
                     search->index = std::make_shared<const FilterIndex>(std::move(*built));
                 }
-                search->found = filterChannels(*search->index, search->groups, search->query,
+                search->found = filterChannels(search->index.get(), search->groups, search->query,
                                                search->within ? &*search->within : nullptr, progress);
             } catch (const std::bad_alloc &) {
                 search->outOfMemory = true;

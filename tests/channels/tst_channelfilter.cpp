@@ -27,7 +27,7 @@ std::vector<qint32> filtered(const QStringList &names, const std::vector<qint32>
 {
     Progress progress;
     const FilterIndex index = *FilterIndex::build(chunksOf(names, mode), progress);
-    return *filterChannels(index, groups, ChannelQuery::parse(text, group), nullptr, progress);
+    return *filterChannels(&index, groups, ChannelQuery::parse(text, group), nullptr, progress);
 }
 
 } // namespace
@@ -129,12 +129,12 @@ void TestChannelFilter::narrowedSearchGivesTheSame()
     const FilterIndex index = *FilterIndex::build(chunksOf(names), progress);
     const std::vector<qint32> groups(size_t(names.size()), -1);
     ChannelQuery before = ChannelQuery::parse(QStringLiteral("1"), -1);
-    std::vector<qint32> shown = *filterChannels(index, groups, before, nullptr, progress);
+    std::vector<qint32> shown = *filterChannels(&index, groups, before, nullptr, progress);
     for (const char *typed : {"12", "12 к", "12 ка", "12 канал пер", "канал 12 первый"}) {
         const ChannelQuery query = ChannelQuery::parse(QString::fromUtf8(typed), -1);
         QVERIFY2(query.narrows(before), typed);
-        const std::vector<qint32> narrowed = *filterChannels(index, groups, query, &shown, progress);
-        QCOMPARE(narrowed, *filterChannels(index, groups, query, nullptr, progress));
+        const std::vector<qint32> narrowed = *filterChannels(&index, groups, query, &shown, progress);
+        QCOMPARE(narrowed, *filterChannels(&index, groups, query, nullptr, progress));
         shown = narrowed;
         before = query;
     }
