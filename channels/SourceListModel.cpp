@@ -81,15 +81,20 @@ bool SourceListModel::allTicked() const
 
 void SourceListModel::clear(InputMode encoding)
 {
+    clearNames(encoding);
+    m_groupOf.clear();
+    m_groups = GroupList(encoding);
+    Q_EMIT groupsChanged();
+}
+
+void SourceListModel::clearNames(InputMode encoding)
+{
     beginResetModel();
     m_names = NameChunks(encoding);
     m_ticks.clear();
-    m_groupOf.clear();
-    m_groups = GroupList(encoding);
     m_filtered = false;
     m_shown.clear();
     endResetModel();
-    Q_EMIT groupsChanged();
 }
 
 void SourceListModel::append(Batch batch, bool ticked)
@@ -103,7 +108,7 @@ void SourceListModel::append(Batch batch, bool ticked)
         return;
     const int first = count();
     const auto added = size_t(batch.names->count());
-    Q_ASSERT(batch.groups.size() == added);
+    Q_ASSERT(batch.groups.empty() || batch.groups.size() == added);
     // Rows come only while everything is shown; a filter chose before them.
     if (!m_filtered)
         beginInsertRows({}, first, first + int(added) - 1);

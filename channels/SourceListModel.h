@@ -54,6 +54,9 @@ public:
 
     // Empties the list; the names that come next are in this encoding.
     void clear(InputMode encoding);
+    // The same, but the channels that come again keep their groups: batches
+    // without group numbers follow.
+    void clearNames(InputMode encoding);
     void append(Batch batch, bool ticked);
 
     // The channels shown, in file order: a filter's choice, or all of them.

@@ -120,8 +120,16 @@ QByteArray checkPass(const QByteArray &raw, Normaliser &normaliser, InputMode mo
                    FUZZ_CHECK(channel.group.size() <= GroupFinder::maxBytes);
                    names.append(channel.name.toByteArray());
                    channels.append(listed(channel));
-               }, longLine).ok());
+               }, passes::Groups::Read, longLine).ok());
     FUZZ_CHECK(channels == fused);
+    // Without the groups, the same names.
+    QByteArrayList namesAlone;
+    copy.seek(0);
+    FUZZ_CHECK(passes::readChannels(copy, mode, progress, [&](const passes::ListedChannel &channel) {
+                   FUZZ_CHECK(channel.group.isEmpty());
+                   namesAlone.append(channel.name.toByteArray());
+               }, passes::Groups::Skip, longLine).ok());
+    FUZZ_CHECK(namesAlone == names);
     FUZZ_CHECK(walkEntries(raw, mode, longLine) == names.size());
 
     // The name the next pass compares with is the last one listed, less its

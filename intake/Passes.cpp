@@ -82,8 +82,9 @@ constexpr qsizetype groupScanBytes = 64 << 10;
 class ChannelCollector
 {
 public:
-    ChannelCollector(InputMode mode, const ChannelSink &sink)
+    ChannelCollector(InputMode mode, const ChannelSink &sink, Groups groups = Groups::Read)
         : m_mode(mode)
+        , m_readGroups(groups == Groups::Read)
         , m_groups(mode)
         , m_sink(sink)
     {
@@ -91,12 +92,20 @@ public:
 
     void entry(QByteArrayView name, QByteArrayView line)
     {
+        if (!m_readGroups) {
+            m_sink({name, {}}); // nothing to wait for
+            return;
+        }
         finish();
         m_name.assign(name.data(), size_t(name.size()));
         m_pending = true;
         m_groups.beginEntry(line);
     }
-    void other(QByteArrayView line) { m_groups.otherLine(line); }
+    void other(QByteArrayView line)
+    {
+        if (m_readGroups)
+            m_groups.otherLine(line);
+    }
 
     void finish()
     {
@@ -113,6 +122,7 @@ public:
 
 private:
     InputMode m_mode;
+    bool m_readGroups;
     GroupFinder m_groups;
     const ChannelSink &m_sink;
     std::string m_name; // reused: no allocation per channel
@@ -274,10 +284,10 @@ Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &no
 }
 
 Result<> readChannels(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const ChannelSink &onChannel,
-                      qsizetype longLine)
+                      Groups groups, qsizetype longLine)
 {
     LineReader reader(normalisedCopy, LineReader::defaultBlockSize, longLine);
-    ChannelCollector channels(mode, onChannel);
+    ChannelCollector channels(mode, onChannel, groups);
     QByteArrayView line;
     QByteArray sanitized;
     ListedName listed;

@@ -46,9 +46,15 @@ Result<> normalise(QIODevice &rawCopy, QIODevice &normalisedCopy, Normaliser &no
 void forEachLongLinePart(LineReader &reader, QByteArrayView first, InputMode mode,
                          const std::function<void(QByteArrayView part)> &take);
 
+// Whether a pass over the lists' names reads their groups too.
+enum class Groups {
+    Read,
+    Skip, // each channel's group is empty
+};
+
 // The channels of a normalised copy, in file order.
 Result<> readChannels(QIODevice &normalisedCopy, InputMode mode, Progress &progress, const ChannelSink &onChannel,
-                      qsizetype longLine = LineReader::defaultLongLine);
+                      Groups groups = Groups::Read, qsizetype longLine = LineReader::defaultLongLine);
 
 // The value of an attribute (channelEntry::attributeValue) of every channel
 // entry of a normalised copy, in file order, empty where an entry has none.

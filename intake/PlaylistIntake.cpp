@@ -123,7 +123,7 @@ Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, c
     auto normalised = files.open(Kind::Normalised);
     if (!normalised)
         return normalised.failure();
-    return passes::readChannels(**normalised, mode, progress, onChannel);
+    return passes::readChannels(**normalised, mode, progress, onChannel, passes::Groups::Skip);
 }
 
 Result<> listTvgIds(WorkingFiles &files, InputMode mode, Progress &progress,

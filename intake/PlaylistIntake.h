@@ -35,7 +35,8 @@ Result<> loadPlaylist(const QString &playlistPath, WorkingFiles &files, Normalis
 Result<> rebuildSourceList(WorkingFiles &files, Normaliser &normaliser, InputMode mode, Progress &progress,
                            const passes::ChannelSink &onChannel);
 
-// Select-all: the channels of the normalised copy.
+// Select-all: the channels of the normalised copy, without their groups,
+// which the load found already.
 Result<> listChannels(WorkingFiles &files, InputMode mode, Progress &progress, const passes::ChannelSink &onChannel);
 
 // The tvg-id of every channel of the normalised copy, in file order, empty

@@ -27,17 +27,20 @@ using Kind = WorkingFiles::Kind;
 class PlaylistSession::PendingChannels
 {
 public:
-    explicit PendingChannels(InputMode mode)
+    PendingChannels(InputMode mode, passes::Groups groups)
         : m_names(mode)
+        , m_readGroups(groups == passes::Groups::Read)
         , m_numbering(mode)
     {
     }
 
+    [[nodiscard]] passes::Groups groups() const { return m_readGroups ? passes::Groups::Read : passes::Groups::Skip; }
     [[nodiscard]] bool isEmpty() const { return m_names.isEmpty(); }
     void add(const passes::ListedChannel &channel)
     {
         m_names.append(channel.name);
-        m_groups.push_back(channel.group.isEmpty() ? -1 : m_numbering.numberOf(channel.group));
+        if (m_readGroups)
+            m_groups.push_back(channel.group.isEmpty() ? -1 : m_numbering.numberOf(channel.group));
     }
     [[nodiscard]] SourceListModel::Batch take()
     {
@@ -48,7 +51,8 @@ public:
 
 private:
     NameList m_names;
-    std::vector<qint32> m_groups;
+    bool m_readGroups;
+    std::vector<qint32> m_groups; // none when the channels keep theirs
     GroupNumbering m_numbering;
 };
 
@@ -97,7 +101,7 @@ void PlaylistSession::load(const QString &path)
     m_allTicked = false;
     m_filter.clear(); // a new playlist is found anew
     m_sourceList.clear(m_inputMode);
-    fillSourceList(Operation::Load, false,
+    fillSourceList(Operation::Load, false, passes::Groups::Read,
                    [&files = m_files, &normaliser = m_normaliser, playlistPath, mode = m_inputMode](
                        Progress &progress, const passes::ChannelSink &sink, const ModeSink &onMode) {
                        return intake::loadPlaylist(playlistPath, files, normaliser, mode, progress, onMode, sink);
@@ -124,7 +128,7 @@ void PlaylistSession::setInputMode(InputMode mode)
     showChannelCount(0);
     m_sourceList.clear(mode);
     m_newList.clear();
-    fillSourceList(Operation::SwitchEncoding, m_selectAllTicked,
+    fillSourceList(Operation::SwitchEncoding, m_selectAllTicked, passes::Groups::Read,
                    [&files = m_files, &normaliser = m_normaliser, mode](
                        Progress &progress, const passes::ChannelSink &sink, const ModeSink &) {
                        return intake::rebuildSourceList(files, normaliser, mode, progress, sink);
@@ -166,8 +170,9 @@ void PlaylistSession::selectAll()
     }
     showChannelCount(0);
     m_allTicked = ticked;
-    m_sourceList.clear(m_inputMode);
-    fillSourceList(Operation::SelectAll, ticked,
+    // The same copy, the same mode: the channels keep the groups they have.
+    m_sourceList.clearNames(m_inputMode);
+    fillSourceList(Operation::SelectAll, ticked, passes::Groups::Skip,
                    [&files = m_files, mode = m_inputMode](Progress &progress, const passes::ChannelSink &sink,
                                                           const ModeSink &) {
                        return intake::listChannels(files, mode, progress, sink);
@@ -373,7 +378,7 @@ void PlaylistSession::shutDown()
     m_files.removeAll();
 }
 
-void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill, Done done)
+void PlaylistSession::fillSourceList(Operation operation, bool ticked, passes::Groups groups, Fill fill, Done done)
 {
     // Nothing is searched in a list that fills; the filter applies again
     // once the fill has ended.
@@ -383,10 +388,10 @@ void PlaylistSession::fillSourceList(Operation operation, bool ticked, Fill fill
         m_filter.release();
         return text;
     };
-    auto pending = std::make_shared<PendingChannels>(m_inputMode);
+    auto pending = std::make_shared<PendingChannels>(m_inputMode, groups);
     // Heard before the first channel: the names that come are in this mode.
     ModeSink onMode = [this, pending](InputMode mode) {
-        *pending = PendingChannels(mode);
+        *pending = PendingChannels(mode, pending->groups());
         postBatch([this, mode] { takeInputMode(mode); });
     };
     run(operation,

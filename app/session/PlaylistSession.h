@@ -158,7 +158,7 @@ private:
     using Fill = std::function<Result<>(Progress &progress, const passes::ChannelSink &sink, const ModeSink &onMode)>;
 
     void run(Operation operation, Work work, Report report, Done done);
-    void fillSourceList(Operation operation, bool ticked, Fill fill, Done done);
+    void fillSourceList(Operation operation, bool ticked, passes::Groups groups, Fill fill, Done done);
     // Ends a fill that lists the playlist again: the count, the first item
     // made current, and the message for a failure.
     QString finishRefill(const Result<> &result);

@@ -139,6 +139,11 @@ void TestFinding::groupsOfRealPlaylists()
         expected << QStringLiteral("%1 (%2)").arg(group).arg(counts[group]);
     GroupListModel groups(d.session().sourceList());
     QCOMPARE(groupItems(groups), expected);
+    // Select-all lists the names anew; the groups stay the channels'.
+    const std::vector<qint32> groupOf = d.session().sourceList().groupOfChannels();
+    d.selectAll(true);
+    QCOMPARE(groupItems(groups), expected);
+    QCOMPARE(d.session().sourceList().groupOfChannels(), groupOf);
 
     // Choosing a group shows its channels, in file order.
     if (order.isEmpty())

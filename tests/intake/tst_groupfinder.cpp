@@ -39,7 +39,7 @@ std::pair<Listed, Listed> listBoth(const QByteArray &playlist, InputMode mode, q
     QBuffer device(&copy);
     device.open(QIODevice::ReadOnly);
     Progress progress;
-    if (!passes::readChannels(device, mode, progress, into(read), longLine))
+    if (!passes::readChannels(device, mode, progress, into(read), passes::Groups::Read, longLine))
         qFatal("reading a buffer failed");
     return {written, read};
 }

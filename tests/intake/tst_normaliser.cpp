@@ -289,7 +289,7 @@ QByteArrayList namesIn(QByteArray copy, InputMode mode, qsizetype longLine)
     Progress progress;
     QByteArrayList names;
     if (!passes::readChannels(device, mode, progress, [&](const passes::ListedChannel &channel) { names << channel.name.toByteArray(); },
-                                  longLine))
+                                  passes::Groups::Read, longLine))
         qFatal("reading names failed on a buffer");
     return names;
 }
