@@ -17,13 +17,9 @@ QString NameList::shownText(qsizetype i) const
     const QByteArrayView name = bytes(i);
     if (name.size() <= shownBytes)
         return text(i);
-    qsizetype cut = shownBytes;
-    if (m_encoding == InputMode::Utf8) {
-        while (cut > 0 && utf8::isContinuation(name[cut]))
-            --cut;
-        return utf8::toUtf16(name.first(cut));
-    }
-    return ansi::toUtf16(name.first(cut));
+    if (m_encoding == InputMode::Utf8)
+        return utf8::toUtf16(utf8::truncated(name, shownBytes));
+    return ansi::toUtf16(name.first(shownBytes));
 }
 
 void NameList::append(QByteArrayView name)

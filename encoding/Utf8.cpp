@@ -96,6 +96,28 @@ bool isValid(QByteArrayView bytes) noexcept
     return true;
 }
 
+qsizetype unfinishedTail(QByteArrayView bytes) noexcept
+{
+    const auto p = reinterpret_cast<const uchar *>(bytes.data());
+    const auto end = p + bytes.size();
+    for (qsizetype k = 1; k <= 3 && k <= bytes.size(); ++k) {
+        if (isContinuation(char(*(end - k))))
+            continue;
+        const Decoded d = decodeOne(end - k, end);
+        return !d.valid && d.length == k ? k : 0;
+    }
+    return 0;
+}
+
+QByteArrayView truncated(QByteArrayView text, qsizetype bytes) noexcept
+{
+    if (text.size() <= bytes)
+        return text;
+    while (bytes > 0 && isContinuation(text[bytes]))
+        --bytes;
+    return text.first(bytes);
+}
+
 QString toUtf16(QByteArrayView bytes)
 {
     auto p = reinterpret_cast<const uchar *>(bytes.data());

@@ -31,6 +31,13 @@ struct Decoded {
 
 [[nodiscard]] bool isValid(QByteArrayView bytes) noexcept;
 
+// How many bytes at the end begin a character that more bytes may finish: a
+// text that comes in pieces holds them back for the next piece.
+[[nodiscard]] qsizetype unfinishedTail(QByteArrayView bytes) noexcept;
+
+// The text cut to at most `bytes`, before a character that would not fit.
+[[nodiscard]] QByteArrayView truncated(QByteArrayView text, qsizetype bytes) noexcept;
+
 // UTF-16 text of the bytes (the whole view, zero bytes included).
 [[nodiscard]] QString toUtf16(QByteArrayView bytes);
 

@@ -4,6 +4,8 @@
 #include "encoding/Utf8.h"
 #include "intake/ChannelEntry.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr QByteArrayView groupLine("#EXTGRP:");
@@ -19,12 +21,7 @@ QByteArrayView viewOf(const std::string &s)
 void GroupFinder::keep(std::string &into, QByteArrayView value) const
 {
     value = trimSpaces(value);
-    if (value.size() > maxBytes) {
-        qsizetype cut = maxBytes;
-        while (m_mode == InputMode::Utf8 && cut > 0 && utf8::isContinuation(value[cut]))
-            --cut;
-        value = value.first(cut);
-    }
+    value = m_mode == InputMode::Utf8 ? utf8::truncated(value, maxBytes) : value.first(std::min(value.size(), maxBytes));
     into.assign(value.data(), size_t(value.size()));
 }
 

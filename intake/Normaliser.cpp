@@ -122,23 +122,6 @@ struct Normaliser::LongLine
     QByteArray decoded;
 };
 
-namespace {
-
-// How many bytes at the end begin a character that more bytes may finish.
-qsizetype unfinishedTail(QByteArrayView bytes)
-{
-    const auto p = reinterpret_cast<const uchar *>(bytes.data());
-    const auto end = p + bytes.size();
-    for (qsizetype k = 1; k <= 3 && k <= bytes.size(); ++k) {
-        if (utf8::isContinuation(char(*(end - k))))
-            continue;
-        const utf8::Decoded d = utf8::decodeOne(end - k, end);
-        return !d.valid && d.length == k ? k : 0;
-    }
-    return 0;
-}
-
-} // namespace
 
 void Normaliser::beginLongLine()
 {
@@ -186,7 +169,7 @@ void Normaliser::writeLongPiece(QByteArrayView rawPiece, QByteArray &out)
         return;
     }
     l.unfinished.append(part.data(), part.size());
-    const qsizetype held = l.zeroSeen ? 0 : unfinishedTail(l.unfinished);
+    const qsizetype held = l.zeroSeen ? 0 : utf8::unfinishedTail(l.unfinished);
     l.decoded.truncate(0);
     utf8::appendSanitized(QByteArrayView(l.unfinished).chopped(held), l.decoded);
     l.unfinished.remove(0, l.unfinished.size() - held);

@@ -37,30 +37,6 @@ constexpr qsizetype guessBlockBytes = 1 << 20;
 constexpr qsizetype idSearchBytes = 64 << 10;
 constexpr qint64 utf8MarkBytes = 3;
 
-// UTF-8 cut to at most `bytes`, before the character that would not fit.
-QByteArrayView cutAtCharacter(QByteArrayView text, qsizetype bytes)
-{
-    if (text.size() <= bytes)
-        return text;
-    while (bytes > 0 && utf8::isContinuation(text[bytes]))
-        --bytes;
-    return text.first(bytes);
-}
-
-// How many bytes at the end begin a character that the next piece may finish.
-qsizetype unfinishedCharacterBytes(QByteArrayView bytes)
-{
-    const auto p = reinterpret_cast<const uchar *>(bytes.data());
-    const auto end = p + bytes.size();
-    for (qsizetype k = 1; k <= 3 && k <= bytes.size(); ++k) {
-        if (utf8::isContinuation(char(*(end - k))))
-            continue;
-        const utf8::Decoded d = utf8::decodeOne(end - k, end);
-        return !d.valid && d.length == k ? k : 0;
-    }
-    return 0;
-}
-
 // How a pass that gave no value ended.
 Result<PreviousPlaylist> notRead(const Result<> &pass)
 {
@@ -140,7 +116,7 @@ void PiecedLine::feed(QByteArrayView part)
         return;
     }
     appendBytes(m_unfinished, part);
-    const qsizetype held = unfinishedCharacterBytes(m_unfinished);
+    const qsizetype held = utf8::unfinishedTail(m_unfinished);
     m_decoded.truncate(0);
     utf8::appendSanitized(QByteArrayView(m_unfinished).chopped(held), m_decoded);
     m_unfinished.remove(0, m_unfinished.size() - held);
@@ -275,14 +251,14 @@ void ChannelTaker::store(QByteArrayView entry, QByteArrayView listedName)
 {
     const QByteArrayView id = channelEntry::attributeValue(entry, "tvg-id").value_or(QByteArrayView());
     if (m_mode == InputMode::Utf8) {
-        m_playlist.append(listedName, cutAtCharacter(id, PreviousPlaylist::maxIdBytes));
+        m_playlist.append(listedName, utf8::truncated(id, PreviousPlaylist::maxIdBytes));
         return;
     }
     m_name.truncate(0);
     ansi::appendAsUtf8(listedName, m_name);
     m_id.truncate(0);
     ansi::appendAsUtf8(id.first(std::min(id.size(), PreviousPlaylist::maxIdBytes)), m_id);
-    m_playlist.append(m_name, cutAtCharacter(m_id, PreviousPlaylist::maxIdBytes));
+    m_playlist.append(m_name, utf8::truncated(m_id, PreviousPlaylist::maxIdBytes));
 }
 
 Result<> takeEveryLine(QIODevice &file, ChannelTaker &taker, InputMode mode, Progress &progress, qsizetype longLine)

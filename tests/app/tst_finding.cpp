@@ -16,16 +16,8 @@ Q_DECLARE_METATYPE(InputMode)
 
 namespace {
 
-QByteArray playlistOf(const QStringList &names, const QStringList &groups = {})
-{
-    QByteArray bytes = "#EXTM3U\n";
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString group = groups.value(i);
-        bytes += "#EXTINF:-1" + (group.isEmpty() ? QByteArray() : " group-title=\"" + group.toUtf8() + '"') + ','
-                 + names[i].toUtf8() + "\nhttp://x/" + QByteArray::number(i) + '\n';
-    }
-    return bytes;
-}
+using testsupport::playlistOf;
+
 
 QStringList shownNames(PlaylistSession &s)
 {
@@ -35,15 +27,6 @@ QStringList shownNames(PlaylistSession &s)
     return names;
 }
 
-QList<int> tickedChannels(const SourceListModel &list)
-{
-    QList<int> ticked;
-    for (int channel = 0; channel < list.count(); ++channel) {
-        if (list.isTicked(channel))
-            ticked << channel;
-    }
-    return ticked;
-}
 
 QStringList groupItems(const QAbstractItemModel &model)
 {

@@ -13,23 +13,9 @@ using Kind = WorkingFiles::Kind;
 
 namespace {
 
-QByteArray playlistOf(const QStringList &names, const QByteArray &address = "http://new/")
-{
-    QByteArray bytes = "#EXTM3U\n";
-    for (qsizetype i = 0; i < names.size(); ++i)
-        bytes += "#EXTINF:-1," + names[i].toUtf8() + '\n' + address + QByteArray::number(i) + '\n';
-    return bytes;
-}
+using testsupport::playlistOf;
 
-QList<int> tickedChannels(const SourceListModel &list)
-{
-    QList<int> ticked;
-    for (int channel = 0; channel < list.count(); ++channel) {
-        if (list.isTicked(channel))
-            ticked << channel;
-    }
-    return ticked;
-}
+
 
 QByteArrayList entryLinesOf(const QByteArray &playlist)
 {

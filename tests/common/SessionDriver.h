@@ -24,6 +24,17 @@ template<class Model>
     return texts;
 }
 
+// The channels ticked in the source list.
+[[nodiscard]] inline QList<int> tickedChannels(const SourceListModel &list)
+{
+    QList<int> ticked;
+    for (int channel = 0; channel < list.count(); ++channel) {
+        if (list.isTicked(channel))
+            ticked << channel;
+    }
+    return ticked;
+}
+
 // Drives a playlist session without a window: a program folder and a
 // temporary folder of its own, every operation run to its end, the messages
 // it gives recorded.

@@ -22,6 +22,17 @@ QByteArray crlfLines(const QByteArrayList &lines)
     return out;
 }
 
+QByteArray playlistOf(const QStringList &names, const QStringList &groups, const QByteArray &address)
+{
+    QByteArray bytes = "#EXTM3U\n";
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString group = groups.value(i);
+        bytes += "#EXTINF:-1" + (group.isEmpty() ? QByteArray() : " group-title=\"" + group.toUtf8() + '"') + ','
+                 + names[i].toUtf8() + '\n' + address + QByteArray::number(i) + '\n';
+    }
+    return bytes;
+}
+
 QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

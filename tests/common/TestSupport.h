@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 
 // Helpers shared by the tests.
@@ -16,6 +17,11 @@ namespace testsupport {
 
 // The lines joined, each ended by CR LF, as the working files and outputs hold them.
 [[nodiscard]] QByteArray crlfLines(const QByteArrayList &lines);
+
+// A playlist of these channels, each with its group-title when one is given
+// and the address <address><its number>.
+[[nodiscard]] QByteArray playlistOf(const QStringList &names, const QStringList &groups = {},
+                                    const QByteArray &address = "http://new/");
 
 // Writes a file with these bytes (a failure ends the test program); returns its path.
 QString writeFile(const QString &path, const QByteArray &bytes);
