@@ -18,7 +18,6 @@ namespace {
 
 using testsupport::playlistOf;
 
-
 QStringList shownNames(PlaylistSession &s)
 {
     QStringList names;

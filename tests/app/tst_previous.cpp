@@ -15,8 +15,6 @@ namespace {
 
 using testsupport::playlistOf;
 
-
-
 QByteArrayList entryLinesOf(const QByteArray &playlist)
 {
     QByteArrayList entries;
