@@ -212,16 +212,15 @@ void Form1Ui::createFinding()
     QWidget *p = background;
     filterEdit = make<QLineEdit>(p, "Text1", twips::rect(2055, 135, 1950, 315));
     filterEdit->setPlaceholderText(QStringLiteral("Поиск канала"));
-    QPalette hint = filterEdit->palette();
-    hint.setColor(QPalette::PlaceholderText, QColor(128, 128, 128));
-    filterEdit->setPalette(hint);
-    palettes::setFramedList(filterEdit);
+    // Fields keep the desktop's colours: white text on a native white field
+    // would vanish.
+    palettes::setDesktopColours(filterEdit);
     groupChooser = make<QComboBox>(p, "Combo1", twips::rect(4080, 135, 1260, 315));
     // A playlist may have a million groups: nothing may measure them all.
     groupChooser->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto view = qobject_cast<QListView *>(groupChooser->view()))
         view->setUniformItemSizes(true);
-    palettes::setFramedList(groupChooser);
+    palettes::setDesktopColours(groupChooser);
     shownCount = label(p, "Label12", QString(), place(465, 3360, 1500, 240));
     shownCount->hide();
 }

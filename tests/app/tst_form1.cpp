@@ -296,6 +296,14 @@ void TestForm1::fontsAndColours()
     for (const char *name : {"Option1", "Option2", "Option3", "Option4", "Check1"})
         QCOMPARE(driver.control(name)->palette().color(QPalette::Active, QPalette::Base), QColor(Qt::white));
     QVERIFY(driver.window().menuBar()->palette().color(QPalette::Window) != QColor(Qt::black));
+    // The filter and the group chooser keep the desktop's colours: no white
+    // text on a native white field.
+    for (const char *name : {"Text1", "Combo1"}) {
+        const QPalette p = driver.control(name)->palette();
+        QVERIFY2(p.color(QPalette::Text) != p.color(QPalette::Base), name);
+        QVERIFY2(p.color(QPalette::ButtonText) != p.color(QPalette::Button), name);
+        QVERIFY2(p.color(QPalette::Text) != QColor(Qt::white), name);
+    }
     for (const char *name : {"Image1", "Image2"}) {
         auto image = driver.control<QLabel>(name);
         QCOMPARE(image->cursor().hotSpot(), QPoint(5, 0));
