@@ -41,7 +41,18 @@ void setFramedList(QWidget *list)
 
 void setDesktopColours(QWidget *widget)
 {
-    widget->setPalette(widget->style()->standardPalette());
+    // Role by role: a palette set whole but with no role marked as set takes
+    // every colour from the black window again.
+    const QPalette desktop = widget->style()->standardPalette();
+    QPalette p = widget->palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            p.setColor(g, r, desktop.color(g, r));
+        }
+    }
+    widget->setPalette(p);
 }
 
 } // namespace palettes
