@@ -275,22 +275,24 @@ void PlaylistSession::dropChannel(int from, int to)
         m_newList.move(from, to);
 }
 
-std::vector<int> PlaylistSession::moveToEdge(std::vector<int> rows, NewListModel::Edge edge)
+std::vector<int> PlaylistSession::newListRows(std::vector<int> rows) const
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     std::erase_if(rows, [this](int row) { return row < 0 || row >= m_newList.count(); });
-    return m_newList.moveTo(rows, edge);
+    return rows;
+}
+
+std::vector<int> PlaylistSession::moveToEdge(std::vector<int> rows, NewListModel::Edge edge)
+{
+    return m_newList.moveTo(newListRows(std::move(rows)), edge);
 }
 
 void PlaylistSession::removeFromNewList(std::vector<int> rows)
 {
     if (!canRemoveFromNewList())
         return;
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    std::erase_if(rows, [this](int row) { return row < 0 || row >= m_newList.count(); });
-    for (const qint32 channel : m_newList.remove(rows)) {
+    for (const qint32 channel : m_newList.remove(newListRows(std::move(rows)))) {
         // After a cancelled load the list may hold channels no longer listed.
         if (channel < m_sourceList.count())
             m_sourceList.setTicked(channel, false);

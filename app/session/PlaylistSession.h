@@ -90,6 +90,7 @@ public:
     // Moves of the new list's items; allowed while an operation runs.
     int moveChannel(int row, NewListModel::Direction direction);
     void dropChannel(int from, int to);
+    void save();
     // The items at these rows (any order) to the top or the bottom, in their
     // order; returns the rows they stand at then.
     std::vector<int> moveToEdge(std::vector<int> rows, NewListModel::Edge edge);
@@ -105,7 +106,6 @@ public:
     // Ticks (unticks) every channel the source list shows from one row to
     // the other, both included.
     void tickRange(int fromRow, int toRow, bool ticked);
-    void save();
     // Writes the repair script, whatever else runs; fixScriptWritten() or
     // fixScriptFailed() tells how it ended.
     void writeFixScript();
@@ -162,6 +162,8 @@ private:
     // Ends a fill that lists the playlist again: the count, the first item
     // made current, and the message for a failure.
     QString finishRefill(const Result<> &result);
+    // Rows of the new list sorted, each once, those it has.
+    [[nodiscard]] std::vector<int> newListRows(std::vector<int> rows) const;
     // The mode a load chose; the list, still empty, takes names in it.
     void takeInputMode(InputMode mode);
     // The working files and the source list go: nothing is loaded.
